@@ -1,0 +1,31 @@
+# make / make build : set up the machine (idempotent) and build into build/
+# make test         : set up, build and run every test under Wine
+# make demo         : set up, build and run the launcher on the built-in demo
+BUILD_DIR ?= build
+CMAKE_ARGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+ifdef STAT_REPORT_URL
+CMAKE_ARGS += -DSTAT_REPORT_URL=$(STAT_REPORT_URL)
+export CMAKE_EXTRA_ARGS := -DSTAT_REPORT_URL=$(STAT_REPORT_URL)
+endif
+
+.PHONY: all build setup configure test demo bench clean
+
+all: build
+
+setup:
+	bash scripts/setup
+
+configure: setup
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_ARGS) >/dev/null
+
+build: configure
+	cmake --build $(BUILD_DIR) -j2
+
+test: build
+	bash scripts/run-tests $(BUILD_DIR)
+
+demo: build
+	bash scripts/demo $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,53 @@
+#pragma once
+#include "Platform.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class GameDownloadManager;
+
+// The launcher's controller: reads the configuration, launches an installed
+// game or has the package downloaded, extracted and launched. It never
+// touches controls; it drives the main window with the messages of
+// WindowMessages.h. Must be owned by a shared_ptr (it hands out weak
+// references to itself).
+class DownloadInstallManager : public std::enable_shared_from_this<DownloadInstallManager> {
+public:
+    // Creates the download manager and, with it, the downloader's message
+    // window on the calling (UI) thread.
+    DownloadInstallManager(HWND mainWindow, const std::wstring& commandLine);
+    virtual ~DownloadInstallManager();
+    DownloadInstallManager(const DownloadInstallManager&) = delete;
+    DownloadInstallManager& operator=(const DownloadInstallManager&) = delete;
+
+    virtual void OnGameDownloadProgress(unsigned percent, int bytesPerSecond, int userData);
+    virtual void OnGameDownloadFinish(const std::wstring* packagePath);
+    virtual bool OnGameBackground(const std::wstring& imagePath);
+    virtual void OnGameTotalSize(int totalBytes);
+
+    // The whole flow, on the UI thread; returns once the download has been
+    // started or found impossible.
+    void Start();
+    void InitConfig();
+    void DownloadGame();
+
+    bool DecompressionGame();
+    bool RemoveFile(const std::wstring& path);
+    void RemoveDir(const std::wstring& path);
+    void StartGame();
+    void ReportGamePlay(bool success);
+
+private:
+    void RunInstall();
+    void SendText(UINT message, const std::wstring& text);
+
+    std::shared_ptr<GameDownloadManager> downloadManager;
+    HWND mainWindow;  // not owned
+    std::wstring startPath;
+    std::wstring gameUrl;
+    std::wstring backgroundPath;
+    std::wstring launchParams;
+    std::wstring gameId;
+    uint64_t totalSize = 0;
+};

@@ -1,0 +1,81 @@
+#include "GameConfig.h"
+
+#include "TextHelpers.h"
+#include "TraceLogger.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/filereadstream.h>
+
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+const wchar_t kGameConfigFile[] = L"./config/config.json";
+
+namespace {
+
+const wchar_t kLogFunction[] = L"DownloadInstallManager::InitConfig";
+constexpr size_t kReadBufferBytes = 65536;
+
+void ReadString(const rapidjson::Value& info, const char* key, std::wstring& field) {
+    rapidjson::Value::ConstMemberIterator member = info.FindMember(key);
+    if (member != info.MemberEnd() && member->value.IsString()) {
+        field = AnsiToWide(std::string(member->value.GetString(), member->value.GetStringLength()));
+    }
+}
+
+// Only a whole number of bytes that fits in 32 bits is a usable size; larger,
+// negative or fractional values would show a wrong total, so they are ignored.
+void ReadSize(const rapidjson::Value& info, const char* key, uint64_t& field) {
+    rapidjson::Value::ConstMemberIterator member = info.FindMember(key);
+    if (member == info.MemberEnd() || !member->value.IsNumber()) {
+        return;
+    }
+    const rapidjson::Value& value = member->value;
+    if (value.IsUint64() && value.GetUint64() <= std::numeric_limits<uint32_t>::max()) {
+        field = static_cast<uint32_t>(value.GetUint64());
+    }
+}
+
+struct FileCloser {
+    FILE* file;
+    ~FileCloser() {
+        if (file != nullptr) {
+            fclose(file);
+        }
+    }
+};
+
+}  // namespace
+
+void ReadGameConfig(const std::wstring& path, GameConfig& config) {
+    try {
+        FileCloser closer{fopen(WideToAnsi(path).c_str(), "r")};
+        if (closer.file == nullptr) {
+            TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"打开配置文件失败！");
+            return;
+        }
+        std::vector<char> buffer(kReadBufferBytes);
+        rapidjson::FileReadStream stream(closer.file, buffer.data(), buffer.size());
+        rapidjson::Document document;
+        document.ParseStream(stream);
+        if (document.HasParseError()) {
+            TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json失败！");
+            return;
+        }
+        if (!document.IsObject()) {
+            return;
+        }
+        rapidjson::Value::ConstMemberIterator info = document.FindMember("GameInfo");
+        if (info == document.MemberEnd() || !info->value.IsObject()) {
+            return;
+        }
+        ReadString(info->value, "start_path", config.startPath);
+        ReadString(info->value, "background", config.backgroundPath);
+        ReadString(info->value, "game_url", config.gameUrl);
+        ReadSize(info->value, "file_size", config.totalSize);
+        ReadString(info->value, "game_id", config.gameId);
+    } catch (...) {
+        TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json异常！");
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include "IHttpDownloadEvent.h"
+
+#include <memory>
+#include <string>
+
+class CHttpDownloader;
+class DownloadInstallManager;
+
+// The program's one download event receiver: owns the downloader and
+// forwards its events to the manager without keeping the manager alive.
+class GameDownloadManager : public IHttpDownloadEvent {
+public:
+    GameDownloadManager();
+    virtual ~GameDownloadManager();
+    GameDownloadManager(const GameDownloadManager&) = delete;
+    GameDownloadManager& operator=(const GameDownloadManager&) = delete;
+
+    int OnDownloadBegin(int userData) override;
+    int OnDownloadProgressChanged(unsigned percent, int bytesPerSecond, int userData) override;
+    int OnDownloadFinish(unsigned resultCode, void* data, int userData) override;
+    int OnDownloadFileTotalSize(int totalBytes) override;
+
+    void SetOwner(const std::shared_ptr<DownloadInstallManager>& manager);
+    void StartDownload(const std::wstring& downloadUrl, const std::wstring& packagePath);
+
+private:
+    std::weak_ptr<DownloadInstallManager> owner;
+    CHttpDownloader* downloader;  // owned
+    std::wstring url;
+    std::wstring filePath;
+};

@@ -1,0 +1,139 @@
+#include "GameConfig.h"
+
+#include "FakeTraceController.h"
+
+#include "Paths.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <filesystem>
+
+namespace {
+
+class GameConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = testenv::MakeTempSubdir(L"config");
+        path_ = dir_ + L"\\config.json";
+    }
+
+    GameConfig Read(const std::string& json) {
+        EXPECT_TRUE(testenv::WriteFileBytes(path_, json));
+        GameConfig config;
+        ReadGameConfig(path_, config);
+        return config;
+    }
+
+    static void ExpectDefaults(const GameConfig& config) {
+        EXPECT_TRUE(config.startPath.empty());
+        EXPECT_TRUE(config.backgroundPath.empty());
+        EXPECT_TRUE(config.gameUrl.empty());
+        EXPECT_TRUE(config.gameId.empty());
+        EXPECT_EQ(0u, config.totalSize);
+    }
+
+    std::wstring dir_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+TEST_F(GameConfigTest, ReadsEveryField) {
+    GameConfig config = Read(R"({"GameInfo": {
+        "start_path": "bin\\game.exe", "background": "skin/bg.png",
+        "game_url": "http://127.0.0.1/GameSetup.zip", "file_size": 10000000,
+        "game_id": "123", "other": [1, 2]}, "ignored": true})");
+    EXPECT_EQ(L"bin\\game.exe", config.startPath);
+    EXPECT_EQ(L"skin/bg.png", config.backgroundPath);
+    EXPECT_EQ(L"http://127.0.0.1/GameSetup.zip", config.gameUrl);
+    EXPECT_EQ(10000000u, config.totalSize);
+    EXPECT_EQ(L"123", config.gameId);
+}
+
+TEST_F(GameConfigTest, StringsAreReadInTheAnsiCodePage) {
+    GameConfig config = Read("{\"GameInfo\": {\"game_id\": \"\xD3\xCE\xCF\xB7\"}}");
+    EXPECT_EQ(L"游戏", config.gameId);
+}
+
+TEST_F(GameConfigTest, UnreadableFilesKeepTheDefaults) {
+    GameConfig missing;
+    ReadGameConfig(dir_ + L"\\absent.json", missing);
+    ExpectDefaults(missing);
+    ReadGameConfig(dir_ + L"\\nofolder\\config.json", missing);
+    ExpectDefaults(missing);
+    ExpectDefaults(Read(""));
+    ExpectDefaults(Read("{\"GameInfo\": {\"game_id\": \"1\""));
+    ExpectDefaults(Read(std::string("\x00\x01\xFF\xFE\x80garbage", 11)));
+}
+
+TEST_F(GameConfigTest, StrictGrammar) {
+    ExpectDefaults(Read("\xEF\xBB\xBF{\"GameInfo\": {\"game_id\": \"1\"}}"));  // byte-order mark
+    ExpectDefaults(Read("{\"GameInfo\": {\"game_id\": \"1\"}} x"));          // text after the root
+    ExpectDefaults(Read("{\"GameInfo\": {\"game_id\": \"1\",}}"));           // trailing comma
+    ExpectDefaults(Read("// comment\n{\"GameInfo\": {\"game_id\": \"1\"}}"));
+    EXPECT_EQ(L"1", Read("\n {\"GameInfo\": {\"game_id\": \"1\"}} \r\n\t").gameId);
+}
+
+TEST_F(GameConfigTest, WrongRootOrGameInfoTypeReadsNothing) {
+    ExpectDefaults(Read("[{\"GameInfo\": {\"game_id\": \"1\"}}]"));
+    ExpectDefaults(Read("{\"GameInfo\": \"game_id\"}"));
+    ExpectDefaults(Read("{\"gameinfo\": {\"game_id\": \"1\"}}"));
+}
+
+TEST_F(GameConfigTest, ValuesOfTheWrongTypeAreAbsent) {
+    GameConfig config = Read(R"({"GameInfo": {"game_url": 42, "start_path": null,
+        "background": ["a"], "game_id": 7, "file_size": "100"}})");
+    ExpectDefaults(config);
+}
+
+TEST_F(GameConfigTest, FileSizeMustBeAWholeNumberBelowTwoToThe32) {
+    EXPECT_EQ(4294967295u, Read(R"({"GameInfo": {"file_size": 4294967295}})").totalSize);
+    EXPECT_EQ(0u, Read(R"({"GameInfo": {"file_size": 4294967301}})").totalSize);
+    EXPECT_EQ(0u, Read(R"({"GameInfo": {"file_size": 1.5}})").totalSize);
+    EXPECT_EQ(0u, Read(R"({"GameInfo": {"file_size": 1e3}})").totalSize);
+    EXPECT_EQ(0u, Read(R"({"GameInfo": {"file_size": -1}})").totalSize);
+    EXPECT_EQ(0u, Read(R"({"GameInfo": {"file_size": 0}})").totalSize);
+}
+
+TEST_F(GameConfigTest, MissingKeysLeaveFieldsAsTheyWere) {
+    ASSERT_TRUE(testenv::WriteFileBytes(path_, R"({"GameInfo": {"game_id": "9"}})"));
+    GameConfig config;
+    config.gameUrl = L"kept";
+    config.totalSize = 77;
+    ReadGameConfig(path_, config);
+    EXPECT_EQ(L"kept", config.gameUrl);
+    EXPECT_EQ(77u, config.totalSize);
+    EXPECT_EQ(L"9", config.gameId);
+}
+
+TEST_F(GameConfigTest, EmbeddedNulEndsAString) {
+    EXPECT_EQ(L"ab", Read(R"({"GameInfo": {"game_id": "ab\u0000cd"}})").gameId);
+}
+
+TEST_F(GameConfigTest, HugeFileDoesNotCrash) {
+    {
+        std::ofstream out(std::filesystem::path(path_), std::ios::binary);
+        out << "{\"GameInfo\": {\"game_id\": \"big\", \"pad\": \"";
+        std::string chunk(1 << 20, 'x');
+        for (int i = 0; i < 100; ++i) out << chunk;
+        out << "\"}}";
+    }
+    GameConfig config;
+    ReadGameConfig(path_, config);
+    EXPECT_EQ(L"big", config.gameId);
+}
+
+TEST_F(GameConfigTest, EachFailureLogsItsLine) {
+    TraceCapture capture;
+    GameConfig config;
+    ReadGameConfig(dir_ + L"\\absent.json", config);
+    Read("{\"GameInfo\": ");
+    Read("[1]");
+    auto lines = capture.Lines();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(L"打开配置文件失败！", TraceMessage(lines[0]));
+    EXPECT_EQ(L"解析json失败！", TraceMessage(lines[1]));
+    EXPECT_EQ(L"DownloadInstallManager::InitConfig", TraceFunction(lines[0]));
+}

@@ -1,0 +1,54 @@
+#include "TestEnv.h"
+
+#include "Platform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace testenv {
+
+std::wstring Var(const wchar_t* name) {
+    DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> value(needed, L'\0');
+    DWORD length = GetEnvironmentVariableW(name, value.data(), needed);
+    return std::wstring(value.data(), length);
+}
+
+std::wstring TempDir() {
+    std::wstring dir = Var(L"TEST_TMPDIR");
+    if (dir.empty()) {
+        wchar_t buffer[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, buffer);
+        dir = buffer;
+    }
+    return dir;
+}
+
+std::wstring SourceDir() { return Var(L"LAUNCHER_SOURCE_DIR"); }
+std::wstring BuildDir() { return Var(L"LAUNCHER_BUILD_DIR"); }
+
+std::wstring MakeTempSubdir(const std::wstring& name) {
+    std::filesystem::path dir = std::filesystem::path(TempDir()) / name;
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
+    std::filesystem::create_directories(dir, error);
+    return dir.wstring();
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace testenv
