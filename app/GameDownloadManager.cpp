@@ -1,0 +1,54 @@
+#include "GameDownloadManager.h"
+
+#include "DownloadInstallManager.h"
+#include "HttpDownloader.h"
+#include "Paths.h"
+
+GameDownloadManager::GameDownloadManager() : downloader(new CHttpDownloader()) {
+    downloader->AddListener(this);
+}
+
+GameDownloadManager::~GameDownloadManager() {
+    delete downloader;
+}
+
+void GameDownloadManager::SetOwner(const std::shared_ptr<DownloadInstallManager>& manager) {
+    owner = manager;
+}
+
+void GameDownloadManager::StartDownload(const std::wstring& downloadUrl, const std::wstring& packagePath) {
+    url = downloadUrl;
+    filePath = packagePath;
+    if (url.empty() || filePath.empty()) {
+        return;
+    }
+    if (PathExists(filePath)) {
+        DeleteFileW(filePath.c_str());
+    }
+    downloader->BeginDownload(url.c_str(), filePath.c_str(), 0, 0);
+}
+
+int GameDownloadManager::OnDownloadBegin(int /*userData*/) {
+    return 0;
+}
+
+int GameDownloadManager::OnDownloadProgressChanged(unsigned percent, int bytesPerSecond, int userData) {
+    if (std::shared_ptr<DownloadInstallManager> manager = owner.lock()) {
+        manager->OnGameDownloadProgress(percent, bytesPerSecond, userData);
+    }
+    return 0;
+}
+
+int GameDownloadManager::OnDownloadFinish(unsigned /*resultCode*/, void* /*data*/, int /*userData*/) {
+    if (std::shared_ptr<DownloadInstallManager> manager = owner.lock()) {
+        manager->OnGameDownloadFinish(&filePath);
+    }
+    return 0;
+}
+
+int GameDownloadManager::OnDownloadFileTotalSize(int totalBytes) {
+    if (std::shared_ptr<DownloadInstallManager> manager = owner.lock()) {
+        manager->OnGameTotalSize(totalBytes);
+    }
+    return 0;
+}

@@ -1,0 +1,409 @@
+#include "DownloadInstallManager.h"
+
+#include "CollectorLog.h"
+#include "FakeTraceController.h"
+#include "GameDownloadManager.h"
+#include "Paths.h"
+#include "StatHelper.h"
+#include "TestEnv.h"
+#include "TextHelpers.h"
+#include "WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// Each flow runs in a child process started from a copy of this binary in a
+// fresh folder laid out like an installed launcher (the manager finds its
+// configuration, its Game folder and minizip.dll beside the executable). The
+// child records what its hidden main window receives; the parent checks it.
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct WindowMessage {
+    UINT id = 0;
+    WPARAM value = 0;
+    std::wstring text;
+};
+
+// ---- child side -----------------------------------------------------------
+
+std::vector<WindowMessage>* g_received = nullptr;
+bool g_flowEnded = false;
+
+bool CarriesText(UINT id) {
+    return id == WM_GAME_BACKGROUND || id == WM_GAME_SPEED || id == WM_GAME_CURRENT_SIZE ||
+           id == WM_GAME_TOTAL_SIZE || id == WM_GAME_INSTALL_FAILED;
+}
+
+LRESULT CALLBACK RecordingWindowProc(HWND window, UINT id, WPARAM wParam, LPARAM lParam) {
+    bool recorded = (id >= WM_GAME_PROGRESS && id <= WM_GAME_INSTALL_FAILED) || id == WM_SHOWWINDOW ||
+                    id == WM_CLOSE;
+    if (!recorded || g_received == nullptr) {
+        return DefWindowProcW(window, id, wParam, lParam);
+    }
+    WindowMessage message;
+    message.id = id;
+    message.value = CarriesText(id) ? 0 : wParam;
+    if (CarriesText(id) && wParam != 0) {
+        message.text = reinterpret_cast<const wchar_t*>(wParam);
+    }
+    g_received->push_back(message);
+    if (id == WM_CLOSE || id == WM_GAME_INSTALL_FAILED) {
+        g_flowEnded = true;
+    }
+    return 0;
+}
+
+void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
+    std::wofstream out(fs::path(path), std::ios::binary);
+    for (const std::wstring& line : lines) {
+        out << line << L'\n';
+    }
+}
+
+// ---- parent side ----------------------------------------------------------
+
+struct FlowResult {
+    std::vector<WindowMessage> messages;
+    std::vector<std::wstring> trace;
+    bool childExited = false;
+
+    bool Received(UINT id) const {
+        for (const WindowMessage& message : messages) {
+            if (message.id == id) return true;
+        }
+        return false;
+    }
+};
+
+std::vector<std::wstring> ReadLines(const std::wstring& path) {
+    std::wifstream in(fs::path(path), std::ios::binary);
+    std::vector<std::wstring> lines;
+    std::wstring line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string ServerUrl(const std::string& route) {
+    return "http://127.0.0.1:" + WideToAnsi(testenv::Var(L"SERVER_PORT")) + route;
+}
+
+std::wstring FakeGame() { return testenv::BuildDir() + L"\\tests\\programs\\fakegame.exe"; }
+
+class LauncherFlowTest : public ::testing::Test {
+protected:
+    // A fresh launcher folder with this binary, minizip.dll and the configuration.
+    std::wstring MakeLauncher(const std::wstring& name, const std::string& configJson) {
+        std::wstring folder = testenv::MakeTempSubdir(name);
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        EXPECT_TRUE(CopyFileW(self, (folder + L"\\launcher.exe").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(testenv::Var(L"MINIZIP_DLL").c_str(), (folder + L"\\minizip.dll").c_str(), FALSE));
+        fs::create_directories(fs::path(folder) / L"config");
+        EXPECT_TRUE(testenv::WriteFileBytes(folder + L"\\config\\config.json", configJson));
+        return folder;
+    }
+
+    FlowResult RunLauncher(const std::wstring& folder, const std::wstring& launchParams, DWORD idleWaitMs = 0) {
+        SetEnvironmentVariableW(L"LAUNCHER_CHILD", L"1");
+        SetEnvironmentVariableW(L"LAUNCHER_PARAMS", launchParams.c_str());
+        SetEnvironmentVariableW(L"LAUNCHER_IDLE_WAIT_MS", std::to_wstring(idleWaitMs).c_str());
+        std::wstring exe = folder + L"\\launcher.exe";
+        std::wstring commandLine = L"\"" + exe + L"\" --gtest_filter=LauncherChild.RunFlow";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        FlowResult result;
+        BOOL started = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      folder.c_str(), &startup, &process);
+        SetEnvironmentVariableW(L"LAUNCHER_CHILD", nullptr);
+        EXPECT_TRUE(started);
+        if (!started) return result;
+        result.childExited = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
+        if (!result.childExited) TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+
+        for (const std::wstring& line : ReadLines(folder + L"\\messages.txt")) {
+            WindowMessage message;
+            std::wistringstream fields(line);
+            unsigned long long value = 0;
+            fields >> message.id >> value;
+            message.value = static_cast<WPARAM>(value);
+            if (fields.peek() == L' ') fields.get();
+            std::getline(fields, message.text);
+            result.messages.push_back(message);
+        }
+        result.trace = ReadLines(folder + L"\\trace.txt");
+        return result;
+    }
+
+    std::vector<CollectedRequest> PlayEvents() {
+        return ReadCollectorLog(testenv::Var(L"COLLECTOR_LOG"));
+    }
+
+    // The one play event sent since `before` requests were logged.
+    StatReport OnePlayEventSince(size_t before) {
+        std::vector<CollectedRequest> requests = PlayEvents();
+        StatReport report;
+        EXPECT_EQ(before + 1, requests.size());
+        if (requests.size() == before + 1) {
+            EXPECT_TRUE(ParseStatReport(requests.back().body, report));
+            EXPECT_EQ("/api/proxy/tesmar/report/v2", requests.back().path);
+        }
+        return report;
+    }
+
+    static std::string Config(const std::string& members) { return "{\"GameInfo\": {" + members + "}}"; }
+};
+
+bool HasTraceMessage(const FlowResult& flow, const std::wstring& message) {
+    for (const std::wstring& line : flow.trace) {
+        if (TraceMessage(line) == message) return true;
+    }
+    return false;
+}
+
+// The game records its command line in Game\bin\fakegame-args.txt (see
+// tests/programs/fakegame.cpp); "" when it never ran.
+std::wstring GameRecord(const std::wstring& folder) {
+    std::string bytes = testenv::ReadFileBytes(folder + L"\\Game\\bin\\fakegame-args.txt");
+    std::wstring text;
+    Utf8ToWide(bytes.data(), static_cast<int>(bytes.size()), text);
+    return text;
+}
+
+bool WaitForGameRecord(const std::wstring& folder) {
+    for (int i = 0; i < 100 && GameRecord(folder).empty(); ++i) Sleep(100);
+    return !GameRecord(folder).empty();
+}
+
+}  // namespace
+
+// Runs one launcher flow when started by RunLauncher; skipped otherwise.
+TEST(LauncherChild, RunFlow) {
+    if (testenv::Var(L"LAUNCHER_CHILD") != L"1") {
+        GTEST_SKIP() << "runs only as the child of a launcher flow test";
+    }
+    TraceCapture capture;
+    std::wstring collector = testenv::Var(L"COLLECTOR_URL");
+    StatHelper::Instance().SetEndpointForTesting(WideToAnsi(collector));
+
+    std::vector<WindowMessage> received;
+    g_received = &received;
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = RecordingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"LauncherFlowWindow";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, window);
+
+    auto manager = std::make_shared<DownloadInstallManager>(window, testenv::Var(L"LAUNCHER_PARAMS"));
+    manager->Start();
+
+    // Flows that end in silence (an empty link) are watched for a short while only.
+    DWORD idleWait = static_cast<DWORD>(_wtoi(testenv::Var(L"LAUNCHER_IDLE_WAIT_MS").c_str()));
+    const DWORD deadline = GetTickCount() + (idleWait != 0 ? idleWait : 90000);
+    MSG msg;
+    while (!g_flowEnded && static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    // A failed flow must stay failed: nothing, WM_CLOSE included, may follow.
+    if (g_flowEnded && received.back().id == WM_GAME_INSTALL_FAILED) {
+        const DWORD settle = GetTickCount() + 500;
+        while (static_cast<LONG>(settle - GetTickCount()) > 0) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            else Sleep(10);
+        }
+    }
+
+    std::vector<std::wstring> lines;
+    for (const WindowMessage& message : received) {
+        lines.push_back(std::to_wstring(message.id) + L" " + std::to_wstring(message.value) + L" " + message.text);
+    }
+    WriteLines(GetModuleDir() + L"\\messages.txt", lines);
+    WriteLines(GetModuleDir() + L"\\trace.txt", capture.Lines());
+    g_received = nullptr;
+}
+
+TEST_F(LauncherFlowTest, InstalledGameStartsAtOnceWithoutShowingTheWindow) {
+    std::wstring folder = MakeLauncher(L"installed", Config(R"("start_path": "bin\\fakegame.exe",
+        "game_url": ")" + ServerUrl("/files/game.zip") + R"(", "game_id": "g-1", "file_size": 12345)"));
+    fs::create_directories(fs::path(folder) / L"Game" / L"bin");
+    ASSERT_TRUE(CopyFileW(FakeGame().c_str(), (folder + L"\\Game\\bin\\fakegame.exe").c_str(), FALSE));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\keep.txt", "old install"));
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"-token abc \"two words\"");
+
+    ASSERT_TRUE(flow.childExited);
+    ASSERT_EQ(1u, flow.messages.size());
+    EXPECT_EQ(static_cast<UINT>(WM_CLOSE), flow.messages[0].id);
+    EXPECT_TRUE(PathExists(folder + L"\\Game\\keep.txt"));
+    ASSERT_TRUE(WaitForGameRecord(folder));
+    EXPECT_NE(std::wstring::npos, GameRecord(folder).find(L"-token abc \"two words\""));
+    StatReport report = OnePlayEventSince(before);
+    EXPECT_EQ("game_event", report.category);
+    EXPECT_EQ("playvane_launcher_game_play", report.action);
+    EXPECT_EQ("1", report.extdata["is_success"]);
+    EXPECT_EQ("g-1", report.extdata["game_id"]);
+}
+
+TEST_F(LauncherFlowTest, FreshInstallDownloadsExtractsAndStartsTheGame) {
+    std::wstring folder = MakeLauncher(L"fresh", Config(R"("start_path": "bin\\fakegame.exe",
+        "background": "skin\\bg.png", "game_url": ")" + ServerUrl("/files/game.zip") +
+        R"(", "game_id": "g-7", "file_size": 12345)"));
+    ASSERT_TRUE(CreateDirs(folder + L"\\Game"));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\old.txt", "stale"));
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"-channel 7");
+
+    ASSERT_TRUE(flow.childExited);
+    const std::vector<WindowMessage>& m = flow.messages;
+    ASSERT_GE(m.size(), 6u);
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_BACKGROUND), m[0].id);
+    EXPECT_EQ(folder + L"\\skin\\bg.png", m[0].text);
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), m[1].id);
+    EXPECT_EQ(FormatByteSize(12345), m[1].text);
+    EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), m[2].id);
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), m[3].id);
+    EXPECT_EQ(FormatByteSize(10000000), m[3].text);
+
+    // Then progress triples with rising percentages, extraction, close.
+    size_t i = 4;
+    unsigned lastPercent = 0;
+    bool sawHalf = false;
+    for (; i + 2 < m.size() && m[i].id == WM_GAME_PROGRESS; i += 3) {
+        EXPECT_GT(m[i].value, lastPercent);
+        lastPercent = static_cast<unsigned>(m[i].value);
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_SPEED), m[i + 1].id);
+        EXPECT_NE(std::wstring::npos, m[i + 1].text.find(L"/s"));
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_CURRENT_SIZE), m[i + 2].id);
+        uint64_t expected = static_cast<uint64_t>(10000000 * (lastPercent / 100.0));
+        EXPECT_EQ(FormatByteSize(expected), m[i + 2].text);
+        if (lastPercent == 50) {
+            sawHalf = true;
+            EXPECT_EQ(FormatByteSize(5000000), m[i + 2].text);
+        }
+    }
+    EXPECT_TRUE(sawHalf);
+    EXPECT_EQ(100u, lastPercent);
+    ASSERT_EQ(i + 2, m.size());
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_UNZIP_DONE), m[i].id);
+    EXPECT_EQ(static_cast<UINT>(WM_CLOSE), m[i + 1].id);
+
+    EXPECT_FALSE(PathExists(folder + L"\\Game\\old.txt"));
+    EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+    EXPECT_EQ(testenv::ReadFileBytes(testenv::Var(L"PACKAGE_README")),
+              testenv::ReadFileBytes(folder + L"\\Game\\data\\readme.txt"));
+    ASSERT_TRUE(WaitForGameRecord(folder));
+    EXPECT_NE(std::wstring::npos, GameRecord(folder).find(L"-channel 7"));
+    StatReport report = OnePlayEventSince(before);
+    EXPECT_EQ("1", report.extdata["is_success"]);
+    EXPECT_EQ("g-7", report.extdata["game_id"]);
+}
+
+TEST_F(LauncherFlowTest, EmptyLinkShowsTheWindowAndStops) {
+    std::wstring folder = MakeLauncher(L"nolink", Config(R"("start_path": "bin\\fakegame.exe")"));
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"", 1500);
+
+    ASSERT_TRUE(flow.childExited);
+    ASSERT_EQ(2u, flow.messages.size());
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), flow.messages[0].id);
+    EXPECT_EQ(L"0B", flow.messages[0].text);
+    EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), flow.messages[1].id);
+    EXPECT_TRUE(HasTraceMessage(flow, L"游戏链接为空！"));
+    EXPECT_EQ(before, PlayEvents().size());
+}
+
+TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheFailureMessage) {
+    const char* routes[] = {"/status/404", "/chunked/game.zip", "/short/3000000/game.zip", "/files/corrupt.zip"};
+    int index = 0;
+    for (const char* route : routes) {
+        SCOPED_TRACE(route);
+        std::wstring folder = MakeLauncher(L"fail" + std::to_wstring(index++),
+                                           Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-9",
+            "game_url": ")" + ServerUrl(route) + "\""));
+        size_t before = PlayEvents().size();
+
+        FlowResult flow = RunLauncher(folder, L"");
+
+        ASSERT_TRUE(flow.childExited);
+        ASSERT_FALSE(flow.messages.empty());
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+        EXPECT_FALSE(flow.messages.back().text.empty());
+        EXPECT_FALSE(flow.Received(WM_CLOSE));
+        EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
+        EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+        EXPECT_TRUE(GameRecord(folder).empty());
+        StatReport report = OnePlayEventSince(before);
+        EXPECT_EQ("0", report.extdata["is_success"]);
+        EXPECT_EQ("g-9", report.extdata["game_id"]);
+    }
+}
+
+TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
+    std::wstring folder = MakeLauncher(L"zero", Config(R"("start_path": "bin\\fakegame.exe",
+        "game_url": ")" + ServerUrl("/files/empty.zip") + R"(", "file_size": 10000000)"));
+
+    FlowResult flow = RunLauncher(folder, L"");
+
+    ASSERT_TRUE(flow.childExited);
+    std::vector<std::wstring> totals;
+    for (const WindowMessage& message : flow.messages) {
+        if (message.id == WM_GAME_TOTAL_SIZE) totals.push_back(message.text);
+    }
+    ASSERT_EQ(2u, totals.size());
+    EXPECT_EQ(FormatByteSize(10000000), totals[0]);
+    EXPECT_EQ(L"0B", totals[1]);
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+}
+
+TEST(GameDownloadManagerLifetime, EventsAfterTheManagerIsGoneAreIgnored) {
+    std::vector<WindowMessage> received;
+    g_received = &received;
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = RecordingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"LifetimeWindow";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    GameDownloadManager forwarder;
+    {
+        auto manager = std::make_shared<DownloadInstallManager>(window, L"");
+        forwarder.SetOwner(manager);
+        forwarder.OnDownloadFileTotalSize(2048);
+        ASSERT_EQ(1u, received.size());
+    }
+    EXPECT_EQ(0, forwarder.OnDownloadProgressChanged(50, 1024, 0));
+    EXPECT_EQ(0, forwarder.OnDownloadFileTotalSize(4096));
+    EXPECT_EQ(0, forwarder.OnDownloadFinish(0, nullptr, 0));
+    EXPECT_EQ(1u, received.size());
+    g_received = nullptr;
+    DestroyWindow(window);
+}
+
+TEST(DownloadInstallManagerOwnership, StartNeedsSharedOwnership) {
+    DownloadInstallManager unowned(nullptr, L"");
+    EXPECT_THROW(unowned.Start(), std::bad_weak_ptr);
+}
