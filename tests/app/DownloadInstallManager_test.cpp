@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -62,11 +61,18 @@ LRESULT CALLBACK RecordingWindowProc(HWND window, UINT id, WPARAM wParam, LPARAM
     return 0;
 }
 
+// Records travel between the processes as UTF-8 lines.
 void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    std::wofstream out(fs::path(path), std::ios::binary);
+    std::string bytes;
     for (const std::wstring& line : lines) {
-        out << line << L'\n';
+        int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
+                                       nullptr, nullptr);
+        std::string utf8(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], size, nullptr,
+                            nullptr);
+        bytes += utf8 + "\n";
     }
+    testenv::WriteFileBytes(path, bytes);
 }
 
 // ---- parent side ----------------------------------------------------------
@@ -85,11 +91,13 @@ struct FlowResult {
 };
 
 std::vector<std::wstring> ReadLines(const std::wstring& path) {
-    std::wifstream in(fs::path(path), std::ios::binary);
+    std::istringstream in(testenv::ReadFileBytes(path));
     std::vector<std::wstring> lines;
-    std::wstring line;
+    std::string line;
     while (std::getline(in, line)) {
-        lines.push_back(line);
+        std::wstring wide;
+        Utf8ToWide(line.data(), static_cast<int>(line.size()), wide);
+        lines.push_back(wide);
     }
     return lines;
 }
