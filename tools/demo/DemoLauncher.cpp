@@ -13,6 +13,8 @@
 namespace {
 
 bool g_finished = false;
+// Every tenth percent is enough to watch the download move.
+bool g_showProgress = false;
 
 std::string Narrow(const wchar_t* text) {
     if (text == nullptr) {
@@ -40,13 +42,20 @@ LRESULT CALLBACK DemoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         printf("window: shown\n");
         return 0;
     case WM_GAME_PROGRESS:
-        printf("window: progress %u%%", static_cast<unsigned>(wParam));
+        g_showProgress = wParam % 10 == 0;
+        if (g_showProgress) {
+            printf("window: progress %u%%", static_cast<unsigned>(wParam));
+        }
         return 0;
     case WM_GAME_SPEED:
-        printf("  speed %s", Narrow(Text(wParam)).c_str());
+        if (g_showProgress) {
+            printf("  speed %s", Narrow(Text(wParam)).c_str());
+        }
         return 0;
     case WM_GAME_CURRENT_SIZE:
-        printf("  downloaded %s\n", Narrow(Text(wParam)).c_str());
+        if (g_showProgress) {
+            printf("  downloaded %s\n", Narrow(Text(wParam)).c_str());
+        }
         return 0;
     case WM_GAME_UNZIP_DONE:
         printf("window: package extracted, 100%%\n");
