@@ -25,6 +25,17 @@ protected:
         return std::wstring(total - 22 - wcslen(file) - wcslen(function), L'm');
     }
 
+    // Logs one line whose total is `total` and returns its record; `expected` gets the line text.
+    TraceRecord LogTotal(size_t total, std::wstring& expected) {
+        controller_.Enable(logger_, 5);
+        std::wstring message = MessageForTotal(total, kFile, kFunction);
+        Log(2, kFile, kFunction, 7, L"%s", message.c_str());
+        expected = std::wstring(L"[") + kFile + L" - " + kFunction + L" - 7] " + message;
+        std::vector<TraceRecord> records = controller_.Records();
+        EXPECT_EQ(1u, records.size());
+        return records.empty() ? TraceRecord() : records[0];
+    }
+
     FakeTraceController controller_;
     TraceLogger logger_;
 };
@@ -96,13 +107,8 @@ TEST_F(TraceLoggerTest, NullArgumentsWriteNothing) {
 }
 
 TEST_F(TraceLoggerTest, Total1023IsAShortRecordByteForByte) {
-    controller_.Enable(logger_, 5);
-    std::wstring message = MessageForTotal(1023, kFile, kFunction);
-    Log(2, kFile, kFunction, 7, L"%s", message.c_str());
-    std::vector<TraceRecord> records = controller_.Records();
-    ASSERT_EQ(1u, records.size());
-    const TraceRecord& record = records[0];
-    std::wstring expected = std::wstring(L"[") + kFile + L" - " + kFunction + L" - 7] " + message;
+    std::wstring expected;
+    TraceRecord record = LogTotal(1023, expected);
     ASSERT_EQ(expected.size(), record.text.size());
     ASSERT_TRUE(expected == record.text);
 
@@ -128,13 +134,8 @@ TEST_F(TraceLoggerTest, Total1023IsAShortRecordByteForByte) {
 }
 
 TEST_F(TraceLoggerTest, Total1024IsALongRecordWithItsByteCount) {
-    controller_.Enable(logger_, 5);
-    std::wstring message = MessageForTotal(1024, kFile, kFunction);
-    Log(2, kFile, kFunction, 7, L"%s", message.c_str());
-    std::vector<TraceRecord> records = controller_.Records();
-    ASSERT_EQ(1u, records.size());
-    const TraceRecord& record = records[0];
-    std::wstring expected = std::wstring(L"[") + kFile + L" - " + kFunction + L" - 7] " + message;
+    std::wstring expected;
+    TraceRecord record = LogTotal(1024, expected);
     ASSERT_EQ(expected.size(), record.text.size());
     ASSERT_TRUE(expected == record.text);
     const std::vector<unsigned char>& bytes = record.bytes;

@@ -62,6 +62,16 @@ LRESULT CALLBACK RecordingWindowProc(HWND window, UINT id, WPARAM wParam, LPARAM
 }
 
 // Records travel between the processes as UTF-8 lines.
+HWND CreateRecordingWindow(const wchar_t* className) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = RecordingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, windowClass.hInstance,
+                           nullptr);
+}
+
 void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
     std::string bytes;
     for (const std::wstring& line : lines) {
@@ -209,13 +219,7 @@ TEST(LauncherChild, RunFlow) {
 
     std::vector<WindowMessage> received;
     g_received = &received;
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = RecordingWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"LauncherFlowWindow";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+    HWND window = CreateRecordingWindow(L"LauncherFlowWindow");
     ASSERT_NE(nullptr, window);
 
     auto manager = std::make_shared<DownloadInstallManager>(window, testenv::Var(L"LAUNCHER_PARAMS"));
@@ -389,13 +393,7 @@ TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
 TEST(GameDownloadManagerLifetime, EventsAfterTheManagerIsGoneAreIgnored) {
     std::vector<WindowMessage> received;
     g_received = &received;
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = RecordingWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"LifetimeWindow";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+    HWND window = CreateRecordingWindow(L"LifetimeWindow");
     GameDownloadManager forwarder;
     {
         auto manager = std::make_shared<DownloadInstallManager>(window, L"");
