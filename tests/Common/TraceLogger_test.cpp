@@ -9,6 +9,9 @@
 
 namespace {
 
+const wchar_t kFile[] = L"C:\\src\\app\\Manager.cpp";
+const wchar_t kFunction[] = L"DownloadInstallManager::InitConfig";
+
 class TraceLoggerTest : public ::testing::Test {
 protected:
     TraceLoggerTest() : logger_(controller_.Platform()) {}
@@ -40,8 +43,6 @@ protected:
     TraceLogger logger_;
 };
 
-const wchar_t kFile[] = L"C:\\src\\app\\Manager.cpp";
-const wchar_t kFunction[] = L"DownloadInstallManager::InitConfig";
 
 uint16_t U16At(const std::vector<unsigned char>& bytes, size_t offset) {
     uint16_t value;
