@@ -141,13 +141,7 @@ unsigned HttpDownloadJob::OpenRequest(Connection& c) {
     c.session.Reset(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!c.session.Get())
         return OpenFailed;
-    if (timeoutMs_ != 0) {
-        DWORD timeout = static_cast<DWORD>(timeoutMs_);
-        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
-                             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-            InternetSetOptionW(c.session.Get(), option, &timeout, sizeof(timeout));
-    }
+    ApplyTimeouts(c.session.Get());
 
     // An empty name means none: WinINet would otherwise try to authenticate.
     c.connection.Reset(InternetConnectW(c.session.Get(), c.host, c.port, c.user[0] ? c.user : nullptr,
@@ -160,9 +154,23 @@ unsigned HttpDownloadJob::OpenRequest(Connection& c) {
         flags |= INTERNET_FLAG_SECURE;
     const wchar_t* object = c.path[0] ? c.path : L"/";
     c.request.Reset(HttpOpenRequestW(c.connection.Get(), L"GET", object, L"HTTP/1.1", nullptr, nullptr, flags, 0));
-    if (!c.request.Get() || !HttpSendRequestW(c.request.Get(), nullptr, 0, nullptr, 0))
+    if (!c.request.Get())
+        return SendFailed;
+    // Some WinINet builds (Wine's) do not pass the session's time-outs on to
+    // its requests; a stalled body would then block a read for ever.
+    ApplyTimeouts(c.request.Get());
+    if (!HttpSendRequestW(c.request.Get(), nullptr, 0, nullptr, 0))
         return SendFailed;
     return Success;
+}
+
+void HttpDownloadJob::ApplyTimeouts(HINTERNET handle) {
+    if (timeoutMs_ == 0)
+        return;
+    DWORD timeout = static_cast<DWORD>(timeoutMs_);
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
 }
 
 unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
@@ -207,7 +215,7 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
             return ReadFailed;  // never posted
         std::memset(buffer.get(), 0, kBufferBytes);
         DWORD read = 0;
-        BOOL ok = InternetReadFile(c.request.Get(), buffer.get(), kBufferBytes, &read);
+        BOOL ok = read_(c.request.Get(), buffer.get(), kBufferBytes, &read);
         clock_t now = clock();
         DWORD speed = read * 1000 / ElapsedMs(last, now);
         if (!ok) {

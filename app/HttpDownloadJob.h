@@ -21,6 +21,10 @@ public:
     HttpDownloadJob(const HttpDownloadJob&) = delete;
     HttpDownloadJob& operator=(const HttpDownloadJob&) = delete;
 
+    using ReadFunction = BOOL(WINAPI*)(HINTERNET, LPVOID, DWORD, LPDWORD);
+    // Lets a test stand in for InternetReadFile to provoke failed reads.
+    void SetReadFunction(ReadFunction read) { read_ = read; }
+
     // Runs the whole transfer on the worker thread and posts its finish event.
     void Run();
     // Called on the downloader's thread: from now on the run posts nothing.
@@ -36,6 +40,8 @@ private:
     struct Connection;
     unsigned Transfer();
     unsigned OpenRequest(Connection& c);
+    // Results are ignored: a handle that refuses an option keeps its default.
+    void ApplyTimeouts(HINTERNET handle);
     unsigned QueryHeaders(Connection& c, DWORD& contentLength);
     // A null file keeps the body in memory.
     unsigned ReadBody(Connection& c, HANDLE file, DWORD contentLength);
@@ -47,6 +53,7 @@ private:
     const std::wstring url_;
     const std::wstring filePath_;
     const int timeoutMs_;
+    ReadFunction read_ = &InternetReadFile;
     std::mutex postLock_;
     bool abandoned_ = false;  // guarded by postLock_
 };

@@ -1,0 +1,16 @@
+"""Serves the download test's files over a local HTTP server (see harness/http_server.py)."""
+import os
+
+import http_server
+
+
+def setup(ctx):
+    root = os.path.join(ctx.tmpdir, "www")
+    os.makedirs(root)
+    # Sizes that are no multiple of the downloader's read buffer.
+    with open(os.path.join(root, "package.bin"), "wb") as f:
+        f.write(os.urandom(3 * 1024 * 1024 + 12345))
+    with open(os.path.join(root, "small.bin"), "wb") as f:
+        f.write(bytes(range(256)) * 40 + b"tail")
+    open(os.path.join(root, "empty.bin"), "wb").close()
+    ctx.env["HTTP_TEST_PORT"] = str(http_server.start(ctx, root))
