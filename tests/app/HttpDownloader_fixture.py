@@ -1,7 +1,9 @@
 """Serves the download test's files over a local HTTP server (see harness/http_server.py)."""
 import os
+import subprocess
 
 import http_server
+import test_ca
 
 
 def setup(ctx):
@@ -14,3 +16,9 @@ def setup(ctx):
         f.write(bytes(range(256)) * 40 + b"tail")
     open(os.path.join(root, "empty.bin"), "wb").close()
     ctx.env["HTTP_TEST_PORT"] = str(http_server.start(ctx, root))
+    try:
+        certfile, keyfile = test_ca.install(ctx)
+    except (OSError, subprocess.CalledProcessError) as exc:
+        print(f"HttpDownloader fixture: no HTTPS server ({exc})")
+        return
+    ctx.env["HTTPS_TEST_PORT"] = str(http_server.start(ctx, root, https=True, certfile=certfile, keyfile=keyfile))

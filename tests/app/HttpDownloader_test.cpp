@@ -513,3 +513,29 @@ TEST(HttpDownloaderRestart, DestroyingTheDownloaderMidRunIsSafe) {
     EXPECT_EQ(seen, recorder.events.size());
     EXPECT_EQ(0u, recorder.Count(Kind::Finish));
 }
+
+TEST(HttpDownloaderTransfer, HttpsWithATrustedCertificate) {
+    std::wstring port = testenv::Var(L"HTTPS_TEST_PORT");
+    if (port.empty())
+        GTEST_SKIP() << "the fixture could not install its test CA";
+    std::wstring path = testenv::MakeTempSubdir(L"https") + L"\\package.bin";
+    RunResult run;
+    // The certificate names localhost; an address in the URL would fail the name check.
+    Download(run, L"https://localhost:" + port + L"/files/package.bin", path.c_str());
+    ExpectWellFormedRun(run.recorder);
+    EXPECT_EQ(Success, run.recorder.Code());
+    EXPECT_EQ(100u, run.recorder.LastPercent());
+    EXPECT_TRUE(testenv::ReadFileBytes(path) == Served(L"package.bin"));
+}
+
+TEST(HttpDownloaderFailure, HttpsToAnAddressTheCertificateDoesNotNameIsRefused) {
+    std::wstring port = testenv::Var(L"HTTPS_TEST_PORT");
+    if (port.empty())
+        GTEST_SKIP() << "the fixture could not install its test CA";
+    std::wstring path = testenv::MakeTempSubdir(L"https-name") + L"\\package.bin";
+    RunResult run;
+    Download(run, L"https://127.0.0.1:" + port + L"/files/package.bin", path.c_str());
+    ExpectWellFormedRun(run.recorder);
+    EXPECT_EQ(SendFailed, run.recorder.Code());
+    EXPECT_FALSE(FileExists(path));
+}
