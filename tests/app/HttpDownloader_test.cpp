@@ -110,24 +110,6 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-struct RunResult {
-    Recorder recorder;
-    std::string memoryBody;
-};
-
-// One run on this thread, pumped to its finish and a little beyond so that a
-// stray event after the finish would be recorded too.
-void Download(RunResult& run, const std::wstring& url, const wchar_t* filePath, int timeoutMs = 0,
-              int userData = 7) {
-    CHttpDownloader downloader;
-    ASSERT_NE(nullptr, downloader.MessageWindow());
-    downloader.AddListener(&run.recorder);
-    ASSERT_EQ(0, downloader.BeginDownload(url.c_str(), filePath, timeoutMs, userData));
-    ASSERT_TRUE(PumpUntil([&] { return run.recorder.Count(Kind::Finish) > 0; }));
-    PumpFor(200);
-    run.memoryBody = downloader.MemoryBody();
-}
-
 // What every run must look like, whatever its outcome.
 void ExpectWellFormedRun(const Recorder& recorder, int userData = 7) {
     ASSERT_FALSE(recorder.events.empty());
@@ -154,6 +136,30 @@ void ExpectWellFormedRun(const Recorder& recorder, int userData = 7) {
     }
 }
 
+struct RunResult {
+    Recorder recorder;
+    std::string memoryBody;
+};
+
+// One run on this thread, pumped to its finish and a little beyond so that a
+// stray event after the finish would be recorded too; checked for its shape.
+void Download(RunResult& run, const std::wstring& url, const wchar_t* filePath, int timeoutMs = 0,
+              int userData = 7) {
+    CHttpDownloader downloader;
+    ASSERT_NE(nullptr, downloader.MessageWindow());
+    downloader.AddListener(&run.recorder);
+    ASSERT_EQ(0, downloader.BeginDownload(url.c_str(), filePath, timeoutMs, userData));
+    ASSERT_TRUE(PumpUntil([&] { return run.recorder.Count(Kind::Finish) > 0; }));
+    PumpFor(200);
+    run.memoryBody = downloader.MemoryBody();
+    ExpectWellFormedRun(run.recorder, userData);
+}
+
+// A target path in a new folder of its own.
+std::wstring TargetIn(const wchar_t* folder) {
+    return testenv::MakeTempSubdir(folder) + L"\\out.bin";
+}
+
 bool HasWorkerLine(const TraceCapture& capture, const std::wstring& message) {
     for (const std::wstring& line : capture.Lines()) {
         if (TraceMessage(line) == message)
@@ -177,7 +183,6 @@ TEST(HttpDownloaderTransfer, FileArrivesByteIdenticalWithOrderedEvents) {
     testenv::WriteFileBytes(path, std::string(5000000, 'x'));  // an existing file is truncated
     RunResult run;
     Download(run, Url(L"/files/package.bin"), path.c_str());
-    ExpectWellFormedRun(run.recorder);
     std::string served = Served(L"package.bin");
     EXPECT_EQ(Success, run.recorder.Code());
     EXPECT_EQ(100u, run.recorder.LastPercent());
@@ -205,7 +210,6 @@ TEST(HttpDownloaderTransfer, RedirectIsFollowed) {
     std::wstring path = testenv::MakeTempSubdir(L"redirect") + L"\\small.bin";
     RunResult run;
     Download(run, Url(L"/redirect/small.bin"), path.c_str());
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(Success, run.recorder.Code());
     EXPECT_TRUE(testenv::ReadFileBytes(path) == Served(L"small.bin"));
 }
@@ -213,7 +217,6 @@ TEST(HttpDownloaderTransfer, RedirectIsFollowed) {
 TEST(HttpDownloaderTransfer, NullPathCollectsTheBodyInMemory) {
     RunResult run;
     Download(run, Url(L"/files/small.bin"), nullptr);
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(Success, run.recorder.Code());
     EXPECT_EQ(100u, run.recorder.LastPercent());
     EXPECT_TRUE(run.memoryBody == Served(L"small.bin"));
@@ -223,7 +226,6 @@ TEST(HttpDownloaderTransfer, EmptyBodySucceedsWithoutProgress) {
     std::wstring path = testenv::MakeTempSubdir(L"empty") + L"\\empty.bin";
     RunResult run;
     Download(run, Url(L"/files/empty.bin"), path.c_str());
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(Success, run.recorder.Code());
     EXPECT_EQ(0u, run.recorder.Count(Kind::Progress));
     EXPECT_TRUE(FileExists(path));
@@ -235,7 +237,6 @@ TEST(HttpDownloaderFailure, UrlsThatAreNotHttpFailWithoutATraceLine) {
         TraceCapture capture;
         RunResult run;
         Download(run, url, nullptr);
-        ExpectWellFormedRun(run.recorder);
         EXPECT_EQ(BadUrl, run.recorder.Code()) << url;
         EXPECT_EQ(1u, run.recorder.events.size()) << url;
         EXPECT_EQ(0u, ErrorLineCount(capture)) << url;
@@ -247,7 +248,6 @@ TEST(HttpDownloaderFailure, ClosedPortFailsBeforeAnyHeader) {
     // request is sent.
     RunResult run;
     Download(run, L"http://127.0.0.1:1/files/small.bin", nullptr);
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(SendFailed, run.recorder.Code());
     EXPECT_EQ(1u, run.recorder.events.size());
 }
@@ -255,10 +255,9 @@ TEST(HttpDownloaderFailure, ClosedPortFailsBeforeAnyHeader) {
 TEST(HttpDownloaderFailure, StatusOtherThan200IsTracedAndCreatesNoFile) {
     for (int status : {404, 500}) {
         TraceCapture capture;
-        std::wstring path = testenv::MakeTempSubdir(L"status" + std::to_wstring(status)) + L"\\out.bin";
+        std::wstring path = TargetIn((L"status" + std::to_wstring(status)).c_str());
         RunResult run;
         Download(run, Url(L"/status/" + std::to_wstring(status)), path.c_str());
-        ExpectWellFormedRun(run.recorder);
         EXPECT_EQ(BadStatus, run.recorder.Code());
         EXPECT_EQ(1u, run.recorder.events.size());
         EXPECT_TRUE(HasWorkerLine(capture, L"HttpQueryInfo dwStatusCode:" + std::to_wstring(status)));
@@ -268,10 +267,9 @@ TEST(HttpDownloaderFailure, StatusOtherThan200IsTracedAndCreatesNoFile) {
 
 TEST(HttpDownloaderFailure, ChunkedBodyHasNoContentLength) {
     TraceCapture capture;
-    std::wstring path = testenv::MakeTempSubdir(L"chunked") + L"\\out.bin";
+    std::wstring path = TargetIn(L"chunked");
     RunResult run;
     Download(run, Url(L"/chunked/small.bin"), path.c_str());
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(NoContentLength, run.recorder.Code());
     EXPECT_EQ(0u, run.recorder.Count(Kind::TotalSize));
     EXPECT_TRUE(HasWorkerLine(
@@ -283,10 +281,9 @@ TEST(HttpDownloaderFailure, ChunkedBodyHasNoContentLength) {
 TEST(HttpDownloaderFailure, ContentLengthLimitIsInclusive) {
     {
         TraceCapture capture;
-        std::wstring path = testenv::MakeTempSubdir(L"limit") + L"\\out.bin";
+        std::wstring path = TargetIn(L"limit");
         RunResult run;
         Download(run, Url(L"/announce/1048576000"), path.c_str());
-        ExpectWellFormedRun(run.recorder);
         ASSERT_EQ(1u, run.recorder.Count(Kind::TotalSize));
         EXPECT_EQ(1048576000u, run.recorder.events.front().value);
         // Accepted, but no body follows the announcement.
@@ -296,10 +293,9 @@ TEST(HttpDownloaderFailure, ContentLengthLimitIsInclusive) {
     }
     {
         TraceCapture capture;
-        std::wstring path = testenv::MakeTempSubdir(L"over") + L"\\out.bin";
+        std::wstring path = TargetIn(L"over");
         RunResult run;
         Download(run, Url(L"/announce/1048576001"), path.c_str());
-        ExpectWellFormedRun(run.recorder);
         EXPECT_EQ(TooLarge, run.recorder.Code());
         EXPECT_EQ(1u, run.recorder.events.size());
         EXPECT_TRUE(HasWorkerLine(capture, L"dwContentLen > MAX_DOWNLOAD_BYTESIZE, dwContentLen:1048576001"));
@@ -312,7 +308,6 @@ TEST(HttpDownloaderFailure, TargetInAMissingFolder) {
     std::wstring path = testenv::TempDir() + L"\\no-such-folder\\out.bin";
     RunResult run;
     Download(run, Url(L"/files/small.bin"), path.c_str());
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(CreateFileFailed, run.recorder.Code());
     EXPECT_EQ(1u, run.recorder.Count(Kind::TotalSize));
     EXPECT_EQ(0u, run.recorder.Count(Kind::Progress));
@@ -322,11 +317,10 @@ TEST(HttpDownloaderFailure, TargetInAMissingFolder) {
 
 TEST(HttpDownloaderFailure, BodyCutShortIsNotASuccess) {
     TraceCapture capture;
-    std::wstring path = testenv::MakeTempSubdir(L"short") + L"\\out.bin";
+    std::wstring path = TargetIn(L"short");
     const size_t sent = 1000000;
     RunResult run;
     Download(run, Url(L"/short/" + std::to_wstring(sent) + L"/package.bin"), path.c_str());
-    ExpectWellFormedRun(run.recorder);
     std::string served = Served(L"package.bin");
     EXPECT_EQ(Incomplete, run.recorder.Code());
     EXPECT_LT(run.recorder.LastPercent(), 100u);
@@ -339,7 +333,6 @@ TEST(HttpDownloaderFailure, BodyCutShortIsNotASuccess) {
 TEST(HttpDownloaderFailure, ResetConnectionIsNeverASuccess) {
     RunResult run;
     Download(run, Url(L"/reset/200000/package.bin"), nullptr);
-    ExpectWellFormedRun(run.recorder);
     // Windows reports the reset as a failed read; Wine's WinINet ends the body instead.
     EXPECT_TRUE(run.recorder.Code() == ReadFailed || run.recorder.Code() == Incomplete) << run.recorder.Code();
     EXPECT_LT(run.recorder.LastPercent(), 100u);
@@ -410,7 +403,6 @@ TEST(HttpDownloaderFailure, AFewFailedReadsAreRetriedWithoutLosingData) {
 TEST(HttpDownloaderFailure, StalledBodyEndsWithAFailureOnceTheTimeOutPasses) {
     RunResult run;
     Download(run, Url(L"/stall/200000/package.bin"), nullptr, 500);
-    ExpectWellFormedRun(run.recorder);
     // Windows reports the time-out as a failed read; Wine's WinINet ends the body instead.
     EXPECT_TRUE(run.recorder.Code() == ReadFailed || run.recorder.Code() == Incomplete) << run.recorder.Code();
     EXPECT_LT(run.recorder.LastPercent(), 100u);
@@ -522,7 +514,6 @@ TEST(HttpDownloaderTransfer, HttpsWithATrustedCertificate) {
     RunResult run;
     // The certificate names localhost; an address in the URL would fail the name check.
     Download(run, L"https://localhost:" + port + L"/files/package.bin", path.c_str());
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(Success, run.recorder.Code());
     EXPECT_EQ(100u, run.recorder.LastPercent());
     EXPECT_TRUE(testenv::ReadFileBytes(path) == Served(L"package.bin"));
@@ -535,7 +526,6 @@ TEST(HttpDownloaderFailure, HttpsToAnAddressTheCertificateDoesNotNameIsRefused) 
     std::wstring path = testenv::MakeTempSubdir(L"https-name") + L"\\package.bin";
     RunResult run;
     Download(run, L"https://127.0.0.1:" + port + L"/files/package.bin", path.c_str());
-    ExpectWellFormedRun(run.recorder);
     EXPECT_EQ(SendFailed, run.recorder.Code());
     EXPECT_FALSE(FileExists(path));
 }
