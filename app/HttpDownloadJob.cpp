@@ -1,0 +1,280 @@
+#include "HttpDownloadJob.h"
+
+#include "HttpDownloader.h"
+#include "TraceLogger.h"
+
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Every line of a run names the worker's entry point, whichever step writes it.
+const wchar_t kWorkerFunction[] = L"CHttpDownloader::DownloadThreadProc";
+
+class ScopedInternetHandle {
+public:
+    ScopedInternetHandle() = default;
+    ~ScopedInternetHandle() { Reset(nullptr); }
+    ScopedInternetHandle(const ScopedInternetHandle&) = delete;
+    ScopedInternetHandle& operator=(const ScopedInternetHandle&) = delete;
+    void Reset(HINTERNET handle) {
+        if (handle_)
+            InternetCloseHandle(handle_);
+        handle_ = handle;
+    }
+    HINTERNET Get() const { return handle_; }
+
+private:
+    HINTERNET handle_ = nullptr;
+};
+
+class ScopedFile {
+public:
+    ScopedFile() = default;
+    ~ScopedFile() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+    void Reset(HANDLE handle) { handle_ = handle; }
+    HANDLE Get() const { return handle_; }
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// clock() counts milliseconds with this runtime.
+DWORD ElapsedMs(clock_t from, clock_t to) {
+    clock_t elapsed = to - from;
+    return elapsed > 0 ? static_cast<DWORD>(elapsed) : 1;
+}
+
+}  // namespace
+
+// Declared so that closing runs file, buffer, request, connection, session.
+struct HttpDownloadJob::Connection {
+    wchar_t host[256] = {};
+    wchar_t user[128] = {};
+    wchar_t password[128] = {};
+    wchar_t path[2084] = {};
+    INTERNET_PORT port = 0;
+    bool secure = false;
+    ScopedInternetHandle session;
+    ScopedInternetHandle connection;
+    ScopedInternetHandle request;
+};
+
+HttpDownloadJob::HttpDownloadJob(HWND target, const std::wstring& url, const std::wstring& filePath, int timeoutMs)
+    : target_(target), url_(url), filePath_(filePath), timeoutMs_(timeoutMs) {}
+
+void HttpDownloadJob::Run() {
+    unsigned code = Transfer();
+    Post(WM_HTTPDOWNLOAD_FINISH, code, 0);
+}
+
+void HttpDownloadJob::Abandon() {
+    std::lock_guard<std::mutex> hold(postLock_);
+    abandoned_ = true;
+}
+
+bool HttpDownloadJob::IsAbandoned() {
+    std::lock_guard<std::mutex> hold(postLock_);
+    return abandoned_;
+}
+
+// The check and the post happen under one lock, so once Abandon() returns no
+// event of this run can enter the window's queue any more.
+void HttpDownloadJob::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+    std::lock_guard<std::mutex> hold(postLock_);
+    if (!abandoned_)
+        PostMessageW(target_, message, wParam, lParam);
+}
+
+unsigned HttpDownloadJob::Transfer() {
+    Connection c;
+    unsigned code = OpenRequest(c);
+    if (code != Success)
+        return code;
+
+    DWORD contentLength = 0;
+    code = QueryHeaders(c, contentLength);
+    if (code != Success)
+        return code;
+    Post(WM_HTTPDOWNLOAD_TOTALSIZE, 0, static_cast<LPARAM>(contentLength));
+
+    ScopedFile file;
+    if (!filePath_.empty()) {
+        file.Reset(CreateFileW(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsOpen()) {
+            TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"CreateFile failed! lasterror:%d, file:%s",
+                         static_cast<int>(GetLastError()), filePath_.c_str());
+            return CreateFileFailed;
+        }
+    }
+    return ReadBody(c, file.IsOpen() ? file.Get() : nullptr, contentLength);
+}
+
+unsigned HttpDownloadJob::OpenRequest(Connection& c) {
+    URL_COMPONENTSW parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = c.host;
+    parts.dwHostNameLength = ARRAYSIZE(c.host);
+    parts.lpszUserName = c.user;
+    parts.dwUserNameLength = ARRAYSIZE(c.user);
+    parts.lpszPassword = c.password;
+    parts.dwPasswordLength = ARRAYSIZE(c.password);
+    parts.lpszUrlPath = c.path;
+    parts.dwUrlPathLength = ARRAYSIZE(c.path);
+    if (!InternetCrackUrlW(url_.c_str(), 0, 0, &parts))
+        return BadUrl;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return BadUrl;
+    c.port = parts.nPort;
+    c.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+    c.session.Reset(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!c.session.Get())
+        return OpenFailed;
+    ApplyTimeouts(c.session.Get());
+
+    // An empty name means none: WinINet would otherwise try to authenticate.
+    c.connection.Reset(InternetConnectW(c.session.Get(), c.host, c.port, c.user[0] ? c.user : nullptr,
+                                        c.password[0] ? c.password : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!c.connection.Get())
+        return ConnectFailed;
+
+    DWORD flags = INTERNET_FLAG_RELOAD;
+    if (c.secure)
+        flags |= INTERNET_FLAG_SECURE;
+    const wchar_t* object = c.path[0] ? c.path : L"/";
+    c.request.Reset(HttpOpenRequestW(c.connection.Get(), L"GET", object, L"HTTP/1.1", nullptr, nullptr, flags, 0));
+    if (!c.request.Get())
+        return SendFailed;
+    // Some WinINet builds (Wine's) do not pass the session's time-outs on to
+    // its requests; a stalled body would then block a read for ever.
+    ApplyTimeouts(c.request.Get());
+    if (!HttpSendRequestW(c.request.Get(), nullptr, 0, nullptr, 0))
+        return SendFailed;
+    return Success;
+}
+
+void HttpDownloadJob::ApplyTimeouts(HINTERNET handle) {
+    if (timeoutMs_ == 0)
+        return;
+    DWORD timeout = static_cast<DWORD>(timeoutMs_);
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+}
+
+unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!HttpQueryInfoW(c.request.Get(), HTTP_QUERY_FLAG_NUMBER | HTTP_QUERY_STATUS_CODE, &status, &size, nullptr))
+        return QueryStatusFailed;
+    if (status != 200) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"HttpQueryInfo dwStatusCode:%d", static_cast<int>(status));
+        return BadStatus;
+    }
+
+    size = sizeof(contentLength);
+    if (!HttpQueryInfoW(c.request.Get(), HTTP_QUERY_FLAG_NUMBER | HTTP_QUERY_CONTENT_LENGTH, &contentLength, &size,
+                        nullptr)) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR,
+                     L"HttpQueryInfo HTTP_QUERY_FLAG_NUMBER | HTTP_QUERY_CONTENT_LENGTH failed! lasterror:%d",
+                     static_cast<int>(GetLastError()));
+        return NoContentLength;
+    }
+    if (contentLength > MAX_DOWNLOAD_BYTESIZE) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"dwContentLen > MAX_DOWNLOAD_BYTESIZE, dwContentLen:%d",
+                     static_cast<int>(contentLength));
+        return TooLarge;
+    }
+    return Success;
+}
+
+unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLength) {
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferBytes]);
+    if (!buffer) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"OUT_OF_MEMORY!!");
+        return OutOfMemory;
+    }
+
+    uint64_t downloaded = 0;
+    WPARAM lastPercent = 0;
+    int failedReads = 0;
+    clock_t last = clock();
+    for (;;) {
+        if (IsAbandoned())
+            return ReadFailed;  // never posted
+        std::memset(buffer.get(), 0, kBufferBytes);
+        DWORD read = 0;
+        BOOL ok = read_(c.request.Get(), buffer.get(), kBufferBytes, &read);
+        clock_t now = clock();
+        DWORD speed = read * 1000 / ElapsedMs(last, now);
+        if (!ok) {
+            // Bounded: a connection that keeps failing must still end the run.
+            if (++failedReads > kMaxReadRetries) {
+                TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"InternetReadFile failed! lasterror:%d",
+                             static_cast<int>(GetLastError()));
+                return ReadFailed;
+            }
+            Sleep(kReadRetryPauseMs);
+            last = clock();
+            continue;
+        }
+        failedReads = 0;
+        if (read == 0)
+            break;
+
+        downloaded += read;
+        unsigned code = file ? Store(file, buffer.get(), read) : Append(buffer.get(), read);
+        if (code != Success)
+            return code;
+
+        if (contentLength != 0) {
+            uint64_t percent = downloaded * 100 / contentLength;
+            if (percent > 100)
+                percent = 100;
+            if (percent != lastPercent) {
+                lastPercent = static_cast<WPARAM>(percent);
+                Post(WM_HTTPDOWNLOAD_PROGRESS, lastPercent, static_cast<LPARAM>(speed));
+            }
+        }
+        last = now;
+    }
+
+    // A clean end before the announced length is a cut transfer, not a package.
+    if (contentLength != 0 && downloaded < contentLength) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Body ended early! received:%u, dwContentLen:%u",
+                     static_cast<unsigned>(downloaded), static_cast<unsigned>(contentLength));
+        return Incomplete;
+    }
+    return Success;
+}
+
+unsigned HttpDownloadJob::Store(HANDLE file, const char* data, DWORD size) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, nullptr) || written != size) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"WriteFile faile, lasterror:%d",
+                     static_cast<int>(GetLastError()));
+        return WriteFailed;
+    }
+    return Success;
+}
+
+unsigned HttpDownloadJob::Append(const char* data, DWORD size) {
+    try {
+        body.append(data, size);
+    } catch (const std::exception&) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"OUT_OF_MEMORY!!");
+        return OutOfMemory;
+    }
+    return Success;
+}

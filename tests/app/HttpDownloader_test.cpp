@@ -1,0 +1,531 @@
+#include "HttpDownloader.h"
+
+#include "HttpDownloadJob.h"
+
+#include "FakeTraceController.h"
+#include "IHttpDownloadEvent.h"
+#include "Platform.h"
+#include "TestEnv.h"
+
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum class Kind { Begin, Progress, Finish, TotalSize };
+
+struct Event {
+    Kind kind;
+    unsigned value;   // percent, result code or total bytes
+    int speed;        // progress only
+    int userData;     // not for total size
+    DWORD threadId;
+};
+
+class Recorder : public IHttpDownloadEvent {
+public:
+    int OnDownloadBegin(int userData) override { return Add({Kind::Begin, 0, 0, userData, 0}); }
+    int OnDownloadProgressChanged(unsigned percent, int bytesPerSecond, int userData) override {
+        return Add({Kind::Progress, percent, bytesPerSecond, userData, 0});
+    }
+    int OnDownloadFinish(unsigned resultCode, void*, int userData) override {
+        return Add({Kind::Finish, resultCode, 0, userData, 0});
+    }
+    int OnDownloadFileTotalSize(int totalBytes) override {
+        return Add({Kind::TotalSize, static_cast<unsigned>(totalBytes), 0, 0, 0});
+    }
+
+    size_t Count(Kind kind) const {
+        size_t n = 0;
+        for (const Event& e : events)
+            n += e.kind == kind;
+        return n;
+    }
+    // The result code of the first finish event.
+    unsigned Code() const {
+        for (const Event& e : events) {
+            if (e.kind == Kind::Finish)
+                return e.value;
+        }
+        return ~0u;
+    }
+    unsigned LastPercent() const {
+        unsigned percent = 0;
+        for (const Event& e : events) {
+            if (e.kind == Kind::Progress)
+                percent = e.value;
+        }
+        return percent;
+    }
+
+    std::vector<Event> events;
+    std::function<void(const Event&)> onEvent;
+
+private:
+    int Add(Event e) {
+        e.threadId = GetCurrentThreadId();
+        events.push_back(e);
+        if (onEvent)
+            onEvent(e);
+        return 0;
+    }
+};
+
+// Dispatches this thread's messages until `done` holds; false after the
+// safety limit (a hung run, never a timing check).
+bool PumpUntil(const std::function<bool()>& done, ULONGLONG limitMs = 60000) {
+    ULONGLONG end = GetTickCount64() + limitMs;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(ULONGLONG ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+std::wstring Url(const std::wstring& path) {
+    return L"http://127.0.0.1:" + testenv::Var(L"HTTP_TEST_PORT") + path;
+}
+
+std::string Served(const wchar_t* name) {
+    return testenv::ReadFileBytes(testenv::TempDir() + L"\\www\\" + name);
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// What every run must look like, whatever its outcome.
+void ExpectWellFormedRun(const Recorder& recorder, int userData = 7) {
+    ASSERT_FALSE(recorder.events.empty());
+    EXPECT_EQ(1u, recorder.Count(Kind::Finish));
+    EXPECT_EQ(Kind::Finish, recorder.events.back().kind);
+    EXPECT_LE(recorder.Count(Kind::TotalSize), 1u);
+    EXPECT_LE(recorder.Count(Kind::Progress), 101u);
+    bool sawTotal = false;
+    unsigned lastPercent = 0;
+    for (const Event& e : recorder.events) {
+        EXPECT_EQ(GetCurrentThreadId(), e.threadId);
+        if (e.kind == Kind::TotalSize)
+            sawTotal = true;
+        if (e.kind == Kind::Progress) {
+            EXPECT_TRUE(sawTotal) << "progress before the total size";
+            EXPECT_GT(e.value, lastPercent);
+            EXPECT_LE(e.value, 100u);
+            EXPECT_GE(e.speed, 0);
+            lastPercent = e.value;
+        }
+        if (e.kind != Kind::TotalSize) {
+            EXPECT_EQ(userData, e.userData);
+        }
+    }
+}
+
+struct RunResult {
+    Recorder recorder;
+    std::string memoryBody;
+};
+
+// One run on this thread, pumped to its finish and a little beyond so that a
+// stray event after the finish would be recorded too; checked for its shape.
+void Download(RunResult& run, const std::wstring& url, const wchar_t* filePath, int timeoutMs = 0,
+              int userData = 7) {
+    CHttpDownloader downloader;
+    ASSERT_NE(nullptr, downloader.MessageWindow());
+    downloader.AddListener(&run.recorder);
+    ASSERT_EQ(0, downloader.BeginDownload(url.c_str(), filePath, timeoutMs, userData));
+    ASSERT_TRUE(PumpUntil([&] { return run.recorder.Count(Kind::Finish) > 0; }));
+    PumpFor(200);
+    run.memoryBody = downloader.MemoryBody();
+    ExpectWellFormedRun(run.recorder, userData);
+}
+
+// A target path in a new folder of its own.
+std::wstring TargetIn(const wchar_t* folder) {
+    return testenv::MakeTempSubdir(folder) + L"\\out.bin";
+}
+
+bool HasWorkerLine(const TraceCapture& capture, const std::wstring& message) {
+    for (const std::wstring& line : capture.Lines()) {
+        if (TraceMessage(line) == message)
+            return TraceFunction(line) == L"CHttpDownloader::DownloadThreadProc";
+    }
+    return false;
+}
+
+size_t ErrorLineCount(const TraceCapture& capture) {
+    size_t n = 0;
+    for (const TraceRecord& record : capture.Records())
+        n += record.level <= TRACE_LEVEL_ERROR;
+    return n;
+}
+
+}  // namespace
+
+TEST(HttpDownloaderTransfer, FileArrivesByteIdenticalWithOrderedEvents) {
+    TraceCapture capture;
+    std::wstring path = testenv::MakeTempSubdir(L"ok") + L"\\package.bin";
+    testenv::WriteFileBytes(path, std::string(5000000, 'x'));  // an existing file is truncated
+    RunResult run;
+    Download(run, Url(L"/files/package.bin"), path.c_str());
+    std::string served = Served(L"package.bin");
+    EXPECT_EQ(Success, run.recorder.Code());
+    EXPECT_EQ(100u, run.recorder.LastPercent());
+    ASSERT_EQ(1u, run.recorder.Count(Kind::TotalSize));
+    EXPECT_EQ(served.size(), run.recorder.events.front().value);
+    EXPECT_EQ(Kind::TotalSize, run.recorder.events.front().kind);
+    EXPECT_TRUE(testenv::ReadFileBytes(path) == served) << "the file on disk differs from the served one";
+    EXPECT_TRUE(run.memoryBody.empty());
+    EXPECT_EQ(0u, ErrorLineCount(capture));
+
+    // Each handled message names its handler.
+    size_t handlerLines = 0;
+    for (const std::wstring& line : capture.Lines()) {
+        std::wstring function = TraceFunction(line);
+        if (function == L"CHttpDownloader::OnDownloadProgressChanged" || function == L"CHttpDownloader::OnDownloadFinish" ||
+            function == L"CHttpDownloader::OnDownloadFileTotalSize") {
+            EXPECT_EQ(L"Enter", TraceMessage(line));
+            ++handlerLines;
+        }
+    }
+    EXPECT_EQ(run.recorder.events.size(), handlerLines);
+}
+
+TEST(HttpDownloaderTransfer, RedirectIsFollowed) {
+    std::wstring path = testenv::MakeTempSubdir(L"redirect") + L"\\small.bin";
+    RunResult run;
+    Download(run, Url(L"/redirect/small.bin"), path.c_str());
+    EXPECT_EQ(Success, run.recorder.Code());
+    EXPECT_TRUE(testenv::ReadFileBytes(path) == Served(L"small.bin"));
+}
+
+TEST(HttpDownloaderTransfer, NullPathCollectsTheBodyInMemory) {
+    RunResult run;
+    Download(run, Url(L"/files/small.bin"), nullptr);
+    EXPECT_EQ(Success, run.recorder.Code());
+    EXPECT_EQ(100u, run.recorder.LastPercent());
+    EXPECT_TRUE(run.memoryBody == Served(L"small.bin"));
+}
+
+TEST(HttpDownloaderTransfer, EmptyBodySucceedsWithoutProgress) {
+    std::wstring path = testenv::MakeTempSubdir(L"empty") + L"\\empty.bin";
+    RunResult run;
+    Download(run, Url(L"/files/empty.bin"), path.c_str());
+    EXPECT_EQ(Success, run.recorder.Code());
+    EXPECT_EQ(0u, run.recorder.Count(Kind::Progress));
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_TRUE(testenv::ReadFileBytes(path).empty());
+}
+
+TEST(HttpDownloaderFailure, UrlsThatAreNotHttpFailWithoutATraceLine) {
+    for (const wchar_t* url : {L"ftp://127.0.0.1/file.bin", L"not a url at all", L""}) {
+        TraceCapture capture;
+        RunResult run;
+        Download(run, url, nullptr);
+        EXPECT_EQ(BadUrl, run.recorder.Code()) << url;
+        EXPECT_EQ(1u, run.recorder.events.size()) << url;
+        EXPECT_EQ(0u, ErrorLineCount(capture)) << url;
+    }
+}
+
+TEST(HttpDownloaderFailure, ClosedPortFailsBeforeAnyHeader) {
+    // The platform connects lazily, so a refused connection surfaces when the
+    // request is sent.
+    RunResult run;
+    Download(run, L"http://127.0.0.1:1/files/small.bin", nullptr);
+    EXPECT_EQ(SendFailed, run.recorder.Code());
+    EXPECT_EQ(1u, run.recorder.events.size());
+}
+
+TEST(HttpDownloaderFailure, StatusOtherThan200IsTracedAndCreatesNoFile) {
+    for (int status : {404, 500}) {
+        TraceCapture capture;
+        std::wstring path = TargetIn((L"status" + std::to_wstring(status)).c_str());
+        RunResult run;
+        Download(run, Url(L"/status/" + std::to_wstring(status)), path.c_str());
+        EXPECT_EQ(BadStatus, run.recorder.Code());
+        EXPECT_EQ(1u, run.recorder.events.size());
+        EXPECT_TRUE(HasWorkerLine(capture, L"HttpQueryInfo dwStatusCode:" + std::to_wstring(status)));
+        EXPECT_FALSE(FileExists(path));
+    }
+}
+
+TEST(HttpDownloaderFailure, ChunkedBodyHasNoContentLength) {
+    TraceCapture capture;
+    std::wstring path = TargetIn(L"chunked");
+    RunResult run;
+    Download(run, Url(L"/chunked/small.bin"), path.c_str());
+    EXPECT_EQ(NoContentLength, run.recorder.Code());
+    EXPECT_EQ(0u, run.recorder.Count(Kind::TotalSize));
+    EXPECT_TRUE(HasWorkerLine(
+        capture, L"HttpQueryInfo HTTP_QUERY_FLAG_NUMBER | HTTP_QUERY_CONTENT_LENGTH failed! lasterror:" +
+                     std::to_wstring(ERROR_HTTP_HEADER_NOT_FOUND)));
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST(HttpDownloaderFailure, ContentLengthLimitIsInclusive) {
+    {
+        TraceCapture capture;
+        std::wstring path = TargetIn(L"limit");
+        RunResult run;
+        Download(run, Url(L"/announce/1048576000"), path.c_str());
+        ASSERT_EQ(1u, run.recorder.Count(Kind::TotalSize));
+        EXPECT_EQ(1048576000u, run.recorder.events.front().value);
+        // Accepted, but no body follows the announcement.
+        EXPECT_EQ(Incomplete, run.recorder.Code());
+        EXPECT_TRUE(FileExists(path));
+        EXPECT_FALSE(HasWorkerLine(capture, L"dwContentLen > MAX_DOWNLOAD_BYTESIZE, dwContentLen:1048576000"));
+    }
+    {
+        TraceCapture capture;
+        std::wstring path = TargetIn(L"over");
+        RunResult run;
+        Download(run, Url(L"/announce/1048576001"), path.c_str());
+        EXPECT_EQ(TooLarge, run.recorder.Code());
+        EXPECT_EQ(1u, run.recorder.events.size());
+        EXPECT_TRUE(HasWorkerLine(capture, L"dwContentLen > MAX_DOWNLOAD_BYTESIZE, dwContentLen:1048576001"));
+        EXPECT_FALSE(FileExists(path));
+    }
+}
+
+TEST(HttpDownloaderFailure, TargetInAMissingFolder) {
+    TraceCapture capture;
+    std::wstring path = testenv::TempDir() + L"\\no-such-folder\\out.bin";
+    RunResult run;
+    Download(run, Url(L"/files/small.bin"), path.c_str());
+    EXPECT_EQ(CreateFileFailed, run.recorder.Code());
+    EXPECT_EQ(1u, run.recorder.Count(Kind::TotalSize));
+    EXPECT_EQ(0u, run.recorder.Count(Kind::Progress));
+    EXPECT_TRUE(HasWorkerLine(capture, L"CreateFile failed! lasterror:" + std::to_wstring(ERROR_PATH_NOT_FOUND) +
+                                           L", file:" + path));
+}
+
+TEST(HttpDownloaderFailure, BodyCutShortIsNotASuccess) {
+    TraceCapture capture;
+    std::wstring path = TargetIn(L"short");
+    const size_t sent = 1000000;
+    RunResult run;
+    Download(run, Url(L"/short/" + std::to_wstring(sent) + L"/package.bin"), path.c_str());
+    std::string served = Served(L"package.bin");
+    EXPECT_EQ(Incomplete, run.recorder.Code());
+    EXPECT_LT(run.recorder.LastPercent(), 100u);
+    EXPECT_GT(run.recorder.LastPercent(), 0u);
+    EXPECT_TRUE(testenv::ReadFileBytes(path) == served.substr(0, sent)) << "the partial file is kept as received";
+    EXPECT_TRUE(HasWorkerLine(capture, L"Body ended early! received:" + std::to_wstring(sent) +
+                                           L", dwContentLen:" + std::to_wstring(served.size())));
+}
+
+TEST(HttpDownloaderFailure, ResetConnectionIsNeverASuccess) {
+    RunResult run;
+    Download(run, Url(L"/reset/200000/package.bin"), nullptr);
+    // Windows reports the reset as a failed read; Wine's WinINet ends the body instead.
+    EXPECT_TRUE(run.recorder.Code() == ReadFailed || run.recorder.Code() == Incomplete) << run.recorder.Code();
+    EXPECT_LT(run.recorder.LastPercent(), 100u);
+}
+
+// Stands in for InternetReadFile: the real read until `goodReads` calls
+// succeeded, then `failures` failed calls, then the real read again.
+struct FlakyRead {
+    static int goodReads;
+    static int failures;
+    static int failedCalls;
+    static BOOL WINAPI Read(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
+        if (goodReads > 0) {
+            --goodReads;
+            return InternetReadFile(request, buffer, size, read);
+        }
+        if (failures > 0) {
+            --failures;
+            ++failedCalls;
+            *read = 0;
+            SetLastError(ERROR_INTERNET_CONNECTION_RESET);
+            return FALSE;
+        }
+        return InternetReadFile(request, buffer, size, read);
+    }
+};
+int FlakyRead::goodReads = 0;
+int FlakyRead::failures = 0;
+int FlakyRead::failedCalls = 0;
+
+// Runs a job on this thread with the flaky read, reporting to a downloader's window.
+void RunFlakyJob(Recorder& recorder, std::string& body, int goodReads, int failures) {
+    FlakyRead::goodReads = goodReads;
+    FlakyRead::failures = failures;
+    FlakyRead::failedCalls = 0;
+    CHttpDownloader downloader;
+    downloader.AddListener(&recorder);
+    HttpDownloadJob job(downloader.MessageWindow(), Url(L"/files/package.bin"), L"", 0);
+    job.SetReadFunction(&FlakyRead::Read);
+    job.Run();
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    body = job.body;
+}
+
+TEST(HttpDownloaderFailure, ReadsThatKeepFailingEndTheRunAfterBoundedRetries) {
+    TraceCapture capture;
+    Recorder recorder;
+    std::string body;
+    RunFlakyJob(recorder, body, 3, 1000);
+    ExpectWellFormedRun(recorder, 0);
+    EXPECT_EQ(ReadFailed, recorder.Code());
+    EXPECT_EQ(1 + HttpDownloadJob::kMaxReadRetries, FlakyRead::failedCalls);
+    EXPECT_EQ(3u * HttpDownloadJob::kBufferBytes, body.size());
+    EXPECT_TRUE(HasWorkerLine(capture, L"InternetReadFile failed! lasterror:" +
+                                           std::to_wstring(ERROR_INTERNET_CONNECTION_RESET)));
+}
+
+TEST(HttpDownloaderFailure, AFewFailedReadsAreRetriedWithoutLosingData) {
+    Recorder recorder;
+    std::string body;
+    RunFlakyJob(recorder, body, 2, HttpDownloadJob::kMaxReadRetries);
+    ExpectWellFormedRun(recorder, 0);
+    EXPECT_EQ(Success, recorder.Code());
+    EXPECT_EQ(HttpDownloadJob::kMaxReadRetries, FlakyRead::failedCalls);
+    EXPECT_TRUE(body == Served(L"package.bin"));
+}
+
+TEST(HttpDownloaderFailure, StalledBodyEndsWithAFailureOnceTheTimeOutPasses) {
+    RunResult run;
+    Download(run, Url(L"/stall/200000/package.bin"), nullptr, 500);
+    // Windows reports the time-out as a failed read; Wine's WinINet ends the body instead.
+    EXPECT_TRUE(run.recorder.Code() == ReadFailed || run.recorder.Code() == Incomplete) << run.recorder.Code();
+    EXPECT_LT(run.recorder.LastPercent(), 100u);
+}
+
+TEST(HttpDownloaderListeners, EachListenerOnceInRegistrationOrder) {
+    CHttpDownloader downloader;
+    std::vector<int> order;
+    Recorder first;
+    Recorder second;
+    first.onEvent = [&](const Event&) { order.push_back(1); };
+    second.onEvent = [&](const Event&) { order.push_back(2); };
+    EXPECT_EQ(0, downloader.AddListener(&first));
+    EXPECT_EQ(0, downloader.AddListener(&second));
+    EXPECT_EQ(0, downloader.AddListener(&first));
+    ASSERT_EQ(0, downloader.BeginDownload(L"ftp://127.0.0.1/x", nullptr, 0, 3));
+    ASSERT_TRUE(PumpUntil([&] { return first.Count(Kind::Finish) > 0; }));
+    EXPECT_EQ((std::vector<int>{1, 2}), order);
+    EXPECT_EQ(3, second.events.back().userData);
+}
+
+TEST(HttpDownloaderListeners, BeginMessageReachesTheListenersWithTheirUserData) {
+    TraceCapture capture;
+    CHttpDownloader downloader;
+    Recorder recorder;
+    downloader.AddListener(&recorder);
+    ASSERT_EQ(0, downloader.BeginDownload(L"ftp://127.0.0.1/x", nullptr, 0, 11));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    // The finish handler frees a non-null buffer after the listeners returned.
+    PostMessageW(downloader.MessageWindow(), WM_HTTPDOWNLOAD_FINISH, BadStatus,
+                 reinterpret_cast<LPARAM>(new char[16]));
+    PostMessageW(downloader.MessageWindow(), WM_HTTPDOWNLOAD_BEGIN, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Begin) > 0; }));
+    ASSERT_EQ(3u, recorder.events.size());
+    EXPECT_EQ(BadStatus, recorder.events[1].value);
+    EXPECT_EQ(Kind::Begin, recorder.events[2].kind);
+    EXPECT_EQ(11, recorder.events[2].userData);
+    bool traced = false;
+    for (const std::wstring& line : capture.Lines())
+        traced |= TraceFunction(line) == L"CHttpDownloader::OnDownloadBegin" && TraceMessage(line) == L"Enter";
+    EXPECT_TRUE(traced);
+    EXPECT_EQ(1u, capture.CountMessage(L"Leave"));
+    // Other messages go to the default procedure.
+    EXPECT_EQ(0, SendMessageW(downloader.MessageWindow(), WM_USER + 1, 0, 0));
+}
+
+TEST(HttpDownloaderRestart, SecondBeginDownloadReplacesAStalledRun) {
+    CHttpDownloader downloader;
+    Recorder recorder;
+    downloader.AddListener(&recorder);
+    // The first worker blocks in its first read and never ends by itself.
+    ASSERT_EQ(0, downloader.BeginDownload(Url(L"/stall/0/package.bin").c_str(), nullptr, 0, 1));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::TotalSize) > 0; }));
+    size_t firstRunEvents = recorder.events.size();
+
+    ULONGLONG before = GetTickCount64();
+    ASSERT_EQ(0, downloader.BeginDownload(Url(L"/files/small.bin").c_str(), nullptr, 0, 2));
+    // The stalled worker gets its bounded wait, never an endless one.
+    EXPECT_LT(GetTickCount64() - before, 30000u);
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    PumpFor(200);
+
+    EXPECT_EQ(1u, recorder.Count(Kind::Finish));
+    EXPECT_EQ(Kind::Finish, recorder.events.back().kind);
+    EXPECT_EQ(Success, recorder.Code());
+    for (size_t i = firstRunEvents; i < recorder.events.size(); ++i) {
+        if (recorder.events[i].kind != Kind::TotalSize) {
+            EXPECT_EQ(2, recorder.events[i].userData);
+        }
+    }
+    EXPECT_TRUE(downloader.MemoryBody() == Served(L"small.bin"));
+}
+
+TEST(HttpDownloaderRestart, AFinishedRunsLateEventsDoNotLeakIntoTheNext) {
+    CHttpDownloader downloader;
+    Recorder recorder;
+    downloader.AddListener(&recorder);
+    ASSERT_EQ(0, downloader.BeginDownload(Url(L"/files/small.bin").c_str(), nullptr, 0, 1));
+    // No pumping: the first run's events wait in the queue when the next begins.
+    Sleep(500);
+    ASSERT_EQ(0, downloader.BeginDownload(Url(L"/status/404").c_str(), nullptr, 0, 2));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    PumpFor(200);
+    ASSERT_EQ(1u, recorder.events.size());
+    EXPECT_EQ(BadStatus, recorder.events[0].value);
+    EXPECT_EQ(2, recorder.events[0].userData);
+}
+
+TEST(HttpDownloaderRestart, DestroyingTheDownloaderMidRunIsSafe) {
+    Recorder recorder;
+    {
+        CHttpDownloader downloader;
+        downloader.AddListener(&recorder);
+        ASSERT_EQ(0, downloader.BeginDownload(Url(L"/stall/0/package.bin").c_str(), nullptr, 300, 1));
+        ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::TotalSize) > 0; }));
+    }
+    size_t seen = recorder.events.size();
+    // Long enough for the abandoned worker's reads to time out and give up.
+    PumpFor(3000);
+    EXPECT_EQ(seen, recorder.events.size());
+    EXPECT_EQ(0u, recorder.Count(Kind::Finish));
+}
+
+TEST(HttpDownloaderTransfer, HttpsWithATrustedCertificate) {
+    std::wstring port = testenv::Var(L"HTTPS_TEST_PORT");
+    if (port.empty())
+        GTEST_SKIP() << "the fixture could not install its test CA";
+    std::wstring path = testenv::MakeTempSubdir(L"https") + L"\\package.bin";
+    RunResult run;
+    // The certificate names localhost; an address in the URL would fail the name check.
+    Download(run, L"https://localhost:" + port + L"/files/package.bin", path.c_str());
+    EXPECT_EQ(Success, run.recorder.Code());
+    EXPECT_EQ(100u, run.recorder.LastPercent());
+    EXPECT_TRUE(testenv::ReadFileBytes(path) == Served(L"package.bin"));
+}
+
+TEST(HttpDownloaderFailure, HttpsToAnAddressTheCertificateDoesNotNameIsRefused) {
+    std::wstring port = testenv::Var(L"HTTPS_TEST_PORT");
+    if (port.empty())
+        GTEST_SKIP() << "the fixture could not install its test CA";
+    std::wstring path = testenv::MakeTempSubdir(L"https-name") + L"\\package.bin";
+    RunResult run;
+    Download(run, L"https://127.0.0.1:" + port + L"/files/package.bin", path.c_str());
+    EXPECT_EQ(SendFailed, run.recorder.Code());
+    EXPECT_FALSE(FileExists(path));
+}
