@@ -2,6 +2,7 @@
 
 #include "UiPlatform.h"
 #include "UiScopedHandles.h"
+#include "UiSystemVersion.h"
 
 #include <cwchar>
 
@@ -35,17 +36,6 @@ const FacePair kFaces[] = {
     {L"FangZheng ShuTi", L"方正舒体"},
     {L"FangZheng QiTi", L"方正启体"},
 };
-
-bool IsWindowsVersionOrLater(DWORD major, DWORD minor) {
-    OSVERSIONINFOEXW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    version.dwMajorVersion = major;
-    version.dwMinorVersion = minor;
-    DWORDLONG condition = 0;
-    condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
-    condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
-    return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION, condition) != FALSE;
-}
 
 int CALLBACK StopAtFirstFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;

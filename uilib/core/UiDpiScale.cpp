@@ -1,6 +1,7 @@
 #include "UiDpiScale.h"
 
 #include "UiScopedHandles.h"
+#include "UiSystemVersion.h"
 
 #include <string>
 
@@ -11,20 +12,6 @@ namespace {
 constexpr int kBaseDpi = 96;
 
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-
-bool IsWindows81OrLater() {
-    OSVERSIONINFOEXW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    version.dwMajorVersion = 6;
-    version.dwMinorVersion = 3;
-    version.wServicePackMajor = 0;
-    DWORDLONG condition = 0;
-    condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
-    condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
-    condition = VerSetConditionMask(condition, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
-    return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
-                              condition) != FALSE;
-}
 
 // Loaded by full path from the system folder so that no copy beside the
 // executable or in the current folder is picked up; kept for the process.
@@ -98,28 +85,24 @@ int CUiDpiScale::UnscaleValue(int value) const {
     return MulDiv(value, 100, ScalePercent());
 }
 
-void CUiDpiScale::ScaleRect(RECT* rect) const {
+void CUiDpiScale::MapRect(RECT* rect, int (CUiDpiScale::*convert)(int) const) const {
     if (rect == nullptr) {
         return;
     }
-    int width = ScaleValue(rect->right - rect->left);
-    int height = ScaleValue(rect->bottom - rect->top);
-    rect->left = ScaleValue(rect->left);
-    rect->top = ScaleValue(rect->top);
+    int width = (this->*convert)(rect->right - rect->left);
+    int height = (this->*convert)(rect->bottom - rect->top);
+    rect->left = (this->*convert)(rect->left);
+    rect->top = (this->*convert)(rect->top);
     rect->right = rect->left + width;
     rect->bottom = rect->top + height;
 }
 
+void CUiDpiScale::ScaleRect(RECT* rect) const {
+    MapRect(rect, &CUiDpiScale::ScaleValue);
+}
+
 void CUiDpiScale::UnscaleRect(RECT* rect) const {
-    if (rect == nullptr) {
-        return;
-    }
-    int width = UnscaleValue(rect->right - rect->left);
-    int height = UnscaleValue(rect->bottom - rect->top);
-    rect->left = UnscaleValue(rect->left);
-    rect->top = UnscaleValue(rect->top);
-    rect->right = rect->left + width;
-    rect->bottom = rect->top + height;
+    MapRect(rect, &CUiDpiScale::UnscaleValue);
 }
 
 CUiRect CUiDpiScale::ScaleRectFrom(int left, int top, int right, int bottom) const {
@@ -133,7 +116,7 @@ CUiSize CUiDpiScale::ScaleSize(int cx, int cy) const {
 }
 
 int CUiDpiScale::MonitorDpi(HMONITOR monitor) {
-    if (!IsWindows81OrLater()) {
+    if (!IsWindowsVersionOrLater(6, 3)) {
         ScopedGetDC screen(nullptr);
         if (screen.Get() == nullptr) {
             return kBaseDpi;

@@ -36,6 +36,8 @@ public:
     static int PrimaryDpi();
 
 private:
+    void MapRect(RECT* rect, int (CUiDpiScale::*convert)(int) const) const;
+
     int current_;
     int first_;
     int mode_;

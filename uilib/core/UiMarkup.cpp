@@ -126,24 +126,22 @@ int CUiMarkupNode::AttributeCount() const {
     return attributeCount_;
 }
 
-const wchar_t* CUiMarkupNode::AttributeName(int index) const {
+const wchar_t* CUiMarkupNode::AttributeText(int index, bool value) const {
     if (markup_ == nullptr) {
         return nullptr;
     }
     if (index < 0 || index >= AttributeCount()) {
         return kEmpty;
     }
-    return markup_->text_ + attributes_[index].name;
+    return markup_->text_ + (value ? attributes_[index].value : attributes_[index].name);
+}
+
+const wchar_t* CUiMarkupNode::AttributeName(int index) const {
+    return AttributeText(index, false);
 }
 
 const wchar_t* CUiMarkupNode::AttributeValue(int index) const {
-    if (markup_ == nullptr) {
-        return nullptr;
-    }
-    if (index < 0 || index >= AttributeCount()) {
-        return kEmpty;
-    }
-    return markup_->text_ + attributes_[index].value;
+    return AttributeText(index, true);
 }
 
 bool CUiMarkupNode::FindAttribute(const wchar_t* name, wchar_t* buffer, int size) const {

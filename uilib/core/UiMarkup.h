@@ -40,6 +40,7 @@ private:
     friend class CUiMarkup;
     CUiMarkupNode(CUiMarkup* markup, int element);
     void MapAttributes() const;
+    const wchar_t* AttributeText(int index, bool value) const;
 
     int element_;
     mutable int attributeCount_;
