@@ -1,0 +1,211 @@
+#include "UiMarkup.h"
+#include "UiMarkupTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace Orvel;
+
+// Skins come from files and zips too: no input may crash the parser, make
+// it read or write outside its buffer, or loop. A fixed seed keeps every run
+// the same; the budget keeps it to a few seconds under Wine.
+namespace {
+
+constexpr unsigned kSeed = 0x5EED0411u;
+
+const wchar_t* const kFragments[] = {
+    L"<", L">", L"/", L"\"", L"'", L"=", L"&", L";", L"!", L"?", L"-", L" ", L"\t", L"\n",
+    L"<!--", L"-->", L"<?", L"?>", L"</", L"/>", L"&amp;", L"&lt;", L"&quot;", L"&#x41;", L"<a>", L"</a>",
+    L"<Window", L"<b c=\"", L"=\"\"", L"\xFFFD", L"\xD800", L"微软雅黑",
+};
+
+class MutationRun {
+public:
+    explicit MutationRun(const std::wstring& base) : base_(base), random_(kSeed) {}
+
+    // Loads `text` and checks what any load must leave behind.
+    void CheckText(const std::wstring& text) {
+        bool ok = markup_.Load(text.c_str());
+        CheckOutcome(ok, CountOpenBrackets(text));
+    }
+
+    void CheckBytes(const std::string& bytes, MarkupEncoding encoding) {
+        bool ok = markup_.LoadFromMemory(bytes.data(), bytes.size(), encoding);
+        CheckOutcome(ok, bytes.size() + 1);
+    }
+
+    std::wstring Mutate() {
+        std::wstring text = base_;
+        int operations = 1 + Below(4);
+        for (int i = 0; i < operations && !text.empty(); ++i) {
+            size_t at = static_cast<size_t>(Below(static_cast<int>(text.size())));
+            size_t length = static_cast<size_t>(1 + Below(40));
+            switch (Below(5)) {
+            case 0:
+                text[at] = kFragments[Below(14)][0];
+                break;
+            case 1:
+                text.erase(at, length);
+                break;
+            case 2:
+                text.insert(at, text.substr(at, length));
+                break;
+            case 3:
+                text.insert(at, kFragments[Below(sizeof(kFragments) / sizeof(kFragments[0]))]);
+                break;
+            default:
+                text.resize(at);
+                break;
+            }
+        }
+        return text;
+    }
+
+    std::string RandomBytes() {
+        static const char kMarkupBytes[] = "<>/\"'=&;!?- \nabAB01";
+        std::string bytes;
+        int length = Below(300);
+        for (int i = 0; i < length; ++i) {
+            bytes += Below(2) == 0 ? kMarkupBytes[Below(sizeof(kMarkupBytes) - 1)] : static_cast<char>(Below(256));
+        }
+        return bytes;
+    }
+
+    int Below(int bound) { return bound <= 0 ? 0 : static_cast<int>(random_() % static_cast<unsigned>(bound)); }
+
+    int failures() const { return failures_; }
+
+private:
+    static size_t CountOpenBrackets(const std::wstring& text) {
+        size_t count = 0;
+        for (wchar_t ch : text) {
+            count += ch == L'<' ? 1 : 0;
+        }
+        return count;
+    }
+
+    void CheckOutcome(bool ok, size_t maxElements) {
+        if (!ok) {
+            if (!markuptest::IsKnownError(markup_.ErrorMessage())) {
+                ADD_FAILURE() << "unknown message: " << markup_.ErrorMessage();
+                ++failures_;
+            }
+            if (markup_.GetRoot().IsValid() || wcslen(markup_.ErrorLocation()) > 49) {
+                ADD_FAILURE() << "failed load left a document behind";
+                ++failures_;
+            }
+            return;
+        }
+        // Every element is reached once; links never loop.
+        size_t visited = 0;
+        std::vector<CUiMarkupNode> stack;
+        for (CUiMarkupNode node = markup_.GetRoot(); node.IsValid() && visited <= maxElements;
+             node = node.NextSibling()) {
+            stack.push_back(node);
+            ++visited;
+        }
+        while (!stack.empty() && visited <= maxElements) {
+            CUiMarkupNode node = stack.back();
+            stack.pop_back();
+            if (node.Name() == nullptr || node.Value() == nullptr || node.AttributeCount() > 64) {
+                ADD_FAILURE() << "broken node";
+                ++failures_;
+                return;
+            }
+            for (int i = 0; i < node.AttributeCount(); ++i) {
+                wcslen(node.AttributeName(i));
+                wcslen(node.AttributeValue(i));
+            }
+            for (CUiMarkupNode child = node.FirstChild(); child.IsValid() && visited <= maxElements;
+                 child = child.NextSibling()) {
+                stack.push_back(child);
+                ++visited;
+            }
+        }
+        if (visited > maxElements) {
+            ADD_FAILURE() << "more elements than start tags: the links loop";
+            ++failures_;
+        }
+    }
+
+    std::wstring base_;
+    std::mt19937 random_;
+    CUiMarkup markup_;
+    int failures_ = 0;
+};
+
+std::wstring BaseSkin() {
+    std::wstring skin = markuptest::Utf8ToWide(markuptest::ReadSkinBytes());
+    EXPECT_GT(skin.size(), 1000u);
+    CUiMarkup check;
+    EXPECT_TRUE(check.Load(skin.c_str())) << check.ErrorMessage();
+    return skin;
+}
+
+}  // namespace
+
+TEST(UiMarkupMutationTest, EveryTruncationOfTheSkin) {
+    std::wstring skin = BaseSkin();
+    MutationRun run(skin);
+    for (size_t length = 0; length <= skin.size() && run.failures() < 10; ++length) {
+        run.CheckText(skin.substr(0, length));
+    }
+}
+
+TEST(UiMarkupMutationTest, MutatedSkins) {
+    MutationRun run(BaseSkin());
+    for (int i = 0; i < 4000 && run.failures() < 10; ++i) {
+        run.CheckText(run.Mutate());
+    }
+}
+
+TEST(UiMarkupMutationTest, MutatedSkinBytesInEveryEncoding) {
+    std::wstring skin = BaseSkin();
+    MutationRun run(skin);
+    for (int i = 0; i < 1500 && run.failures() < 10; ++i) {
+        std::wstring text = run.Mutate();
+        int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+        std::string utf8(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr,
+                            nullptr);
+        // Cut anywhere, even inside a multi-byte sequence or a UTF-16 pair.
+        utf8.resize(static_cast<size_t>(run.Below(static_cast<int>(utf8.size()) + 1)));
+        run.CheckBytes(utf8, MarkupEncoding::Utf8);
+        run.CheckBytes(utf8, MarkupEncoding::Ansi);
+        std::string utf16 = markuptest::ToUtf16Bytes(text, i % 2 == 0);
+        utf16.resize(static_cast<size_t>(run.Below(static_cast<int>(utf16.size()) + 1)));
+        run.CheckBytes(utf16, MarkupEncoding::Utf16);
+    }
+}
+
+TEST(UiMarkupMutationTest, RandomByteStrings) {
+    MutationRun run(L"");
+    for (int i = 0; i < 1500 && run.failures() < 10; ++i) {
+        std::string bytes = run.RandomBytes();
+        run.CheckBytes(bytes, MarkupEncoding::Utf8);
+        run.CheckBytes(bytes, MarkupEncoding::Ansi);
+        run.CheckBytes(bytes, MarkupEncoding::Utf16);
+        run.CheckBytes((i % 2 == 0 ? "\xFF\xFE" : "\xFE\xFF") + bytes, MarkupEncoding::Utf16);
+    }
+}
+
+// After thousands of failed loads the same object still parses a good skin.
+TEST(UiMarkupMutationTest, MarkupStaysUsableAfterFailures) {
+    std::wstring skin = BaseSkin();
+    MutationRun run(skin);
+    CUiMarkup markup;
+    CUiMarkup reference(skin.c_str());
+    std::wstring expected = markuptest::DumpTree(reference);
+    for (int i = 0; i < 300; ++i) {
+        markup.Load(run.Mutate().c_str());
+        if (i % 50 == 49) {
+            ASSERT_TRUE(markup.Load(skin.c_str())) << markup.ErrorMessage();
+            ASSERT_EQ(expected, markuptest::DumpTree(markup));
+        }
+    }
+}
