@@ -1,0 +1,49 @@
+#include "GameLaunch.h"
+
+#include "Paths.h"
+#include "StatHelper.h"
+#include "TextHelpers.h"
+#include "TraceLogger.h"
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+void LaunchGame(HWND mainWindow, const std::wstring& startPath, const std::wstring& launchParams,
+                const std::wstring& gameId) {
+    if (startPath.empty()) {
+        return;
+    }
+    const std::wstring gamePath = CombinePath(CombinePath(GetModuleDir(), L"Game"), startPath);
+    TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"启动游戏gamepath:%s，param:%s",
+                 gamePath.c_str(), launchParams.c_str());
+
+    // No working directory: the game inherits the launcher's.
+    const INT_PTR result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", gamePath.c_str(), launchParams.c_str(), nullptr, SW_SHOW));
+    const bool started = result > 32;
+    if (started) {
+        TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"调起应用成功！successCode:%d",
+                     static_cast<int>(result));
+    } else {
+        TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"调起应用失败！errorCode:%d",
+                     static_cast<int>(result));
+    }
+
+    ReportGamePlay(gameId, started);
+    SendMessageW(mainWindow, WM_CLOSE, 0, 0);
+}
+
+void ReportGamePlay(const std::wstring& gameId, bool success) {
+    StatHelper::ExtData extdata;
+    extdata["is_success"] = success ? "1" : "0";
+    extdata["game_id"] = WideToAnsi(gameId);
+
+    // The collector expects the low 32 bits of the calendar time, signed.
+    char timestamp[256] = {};
+    snprintf(timestamp, sizeof(timestamp), "%ld", static_cast<long>(static_cast<int32_t>(time(nullptr))));
+
+    StatHelper::Instance().TrackEvent("game_event", "playvane_launcher_game_play", timestamp, extdata);
+}
