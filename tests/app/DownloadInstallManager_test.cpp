@@ -192,10 +192,10 @@ bool HasTraceMessage(const FlowResult& flow, const std::wstring& message) {
     return false;
 }
 
-// The game records its command line in Game\bin\fakegame-args.txt (see
+// The game records its command line in Game\bin\fakegame.record.txt (see
 // tests/programs/fakegame.cpp); "" when it never ran.
 std::wstring GameRecord(const std::wstring& folder) {
-    std::string bytes = testenv::ReadFileBytes(folder + L"\\Game\\bin\\fakegame-args.txt");
+    std::string bytes = testenv::ReadFileBytes(folder + L"\\Game\\bin\\fakegame.record.txt");
     std::wstring text;
     Utf8ToWide(bytes.data(), static_cast<int>(bytes.size()), text);
     return text;
