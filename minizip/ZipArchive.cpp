@@ -223,17 +223,29 @@ bool ZipArchive::ExtractToMemory(int index, std::vector<unsigned char>& out) {
     return true;
 }
 
+ZipResult ZipArchive::CheckSupported(int index) const {
+    const ZipEntry* entry = Entry(index);
+    if (entry == nullptr) {
+        return ZipResult::BadArgument;
+    }
+    if ((entry->flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0) {
+        return ZipResult::Encrypted;
+    }
+    if (entry->method != kMethodStored && entry->method != kMethodDeflate) {
+        return ZipResult::UnsupportedMethod;
+    }
+    return ZipResult::Ok;
+}
+
 ZipResult ZipArchive::ReadEntry(int index, ZipSink& sink) {
     lastResult_ = ZipResult::Ok;
     const ZipEntry* entry = Entry(index);
     if (entry == nullptr || file_ == nullptr) {
         return Fail(ZipResult::BadArgument);
     }
-    if ((entry->flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0) {
-        return Fail(ZipResult::Encrypted);
-    }
-    if (entry->method != kMethodStored && entry->method != kMethodDeflate) {
-        return Fail(ZipResult::UnsupportedMethod);
+    ZipResult supported = CheckSupported(index);
+    if (supported != ZipResult::Ok) {
+        return Fail(supported);
     }
     try {
         uint64_t dataOffset = 0;

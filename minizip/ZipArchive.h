@@ -83,6 +83,8 @@ public:
     // Unpacks the whole entry into `out` (replaced). Refuses entries above
     // kMaxMemoryEntryBytes. False on failure (see LastResult()).
     bool ExtractToMemory(int index, std::vector<unsigned char>& out);
+    // Ok when the entry is neither encrypted nor packed with an unknown method.
+    ZipResult CheckSupported(int index) const;
     // Streams the entry to `sink`, checking its size and CRC-32 as it goes.
     ZipResult ReadEntry(int index, ZipSink& sink);
 
