@@ -26,6 +26,8 @@ constexpr uint16_t kUnicodePathExtraId = 0x7075;
 constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kFlagUtf8 = 0x0800;
+constexpr unsigned char kHostUnix = 3;
+constexpr unsigned char kHostMac = 19;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflate = 8;
 constexpr size_t kInputChunk = 256 * 1024;
@@ -316,7 +318,10 @@ ZipResult ZipArchive::FindEndRecord(uint64_t& directoryOffset, uint64_t& directo
         }
     }
     if (end == nullptr) {
-        return ZipResult::BadArchive;
+        // A file that starts like a zip but has no end record was cut short.
+        unsigned char head[4];
+        bool zipStart = ReadAt(0, head, sizeof(head)) && Get32(head) == kLocalHeaderSignature;
+        return zipStart ? ZipResult::Truncated : ZipResult::BadArchive;
     }
     uint64_t endOffset = tailStart + pos;
     uint16_t disk = Get16(end + 4);
@@ -383,9 +388,15 @@ ZipResult ZipArchive::ParseDirectory(const std::vector<unsigned char>& directory
         entry.localHeaderOffset = Get32(h + 42);
         entry.rawName.assign(reinterpret_cast<const char*>(h + kCentralHeaderSize), nameSize);
         bool utf8 = (entry.flags & kFlagUtf8) != 0;
+        // Windows tools write unflagged names in the OEM code page; Unix tools
+        // (Info-ZIP among them) write the bytes of a UTF-8 locale unflagged.
+        bool unixMade = h[5] == kHostUnix || h[5] == kHostMac;
+        bool decoded = (utf8 || unixMade) && DecodeName(entry.rawName.data(), entry.rawName.size(), CP_UTF8,
+                                                        MB_ERR_INVALID_CHARS, entry.name);
         // An undecodable name stays empty, which no extraction accepts.
-        DecodeName(entry.rawName.data(), entry.rawName.size(), utf8 ? CP_UTF8 : CP_OEMCP,
-                   utf8 ? MB_ERR_INVALID_CHARS : 0, entry.name);
+        if (!decoded && !utf8) {
+            DecodeName(entry.rawName.data(), entry.rawName.size(), CP_OEMCP, 0, entry.name);
+        }
 
         const unsigned char* extra = h + kCentralHeaderSize + nameSize;
         bool wideUncompressed = entry.uncompressedSize == 0xFFFFFFFFu;

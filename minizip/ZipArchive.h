@@ -37,7 +37,7 @@ public:
 
 struct ZipEntry {
     std::string rawName;     // the name's bytes as stored
-    std::wstring name;       // decoded: UTF-8 when flagged, otherwise the OEM code page
+    std::wstring name;       // decoded: UTF-8 when flagged or valid from a Unix tool, else OEM code page
     uint16_t flags = 0;
     uint16_t method = 0;
     uint32_t crc = 0;
