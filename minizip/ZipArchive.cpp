@@ -30,7 +30,7 @@ constexpr unsigned char kHostUnix = 3;
 constexpr unsigned char kHostMac = 19;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflate = 8;
-constexpr size_t kInputChunk = 256 * 1024;
+constexpr size_t kInputChunk = 1024 * 1024;
 // Large output chunks keep the sink's writes few and big.
 constexpr size_t kOutputChunk = 1024 * 1024;
 

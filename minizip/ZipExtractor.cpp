@@ -127,7 +127,27 @@ ZipResult CheckEntries(const ZipArchive& archive, std::vector<std::wstring>& pat
     return ZipResult::Ok;
 }
 
-ZipResult ExtractEntry(ZipArchive& archive, int index, const std::wstring& base, const std::wstring& relative) {
+// Entries usually come folder by folder: remembering the last folder made
+// saves a file-system query per file.
+class FolderMaker {
+public:
+    bool Make(const std::wstring& path) {
+        if (path == last_) {
+            return true;
+        }
+        if (!CreateFolderTree(path)) {
+            return false;
+        }
+        last_ = path;
+        return true;
+    }
+
+private:
+    std::wstring last_;
+};
+
+ZipResult ExtractEntry(ZipArchive& archive, int index, const std::wstring& base, const std::wstring& relative,
+                       FolderMaker& folders) {
     const ZipEntry& entry = *archive.Entry(index);
     if (relative.empty()) {
         return ZipResult::Ok;
@@ -137,10 +157,10 @@ ZipResult ExtractEntry(ZipArchive& archive, int index, const std::wstring& base,
         return ZipResult::UnsafeName;
     }
     if (entry.isDirectory) {
-        return CreateFolderTree(path) ? ZipResult::Ok : ZipResult::CreateFolderFailed;
+        return folders.Make(path) ? ZipResult::Ok : ZipResult::CreateFolderFailed;
     }
     size_t cut = path.find_last_of(L'\\');
-    if (cut > base.size() && !CreateFolderTree(path.substr(0, cut))) {
+    if (cut > base.size() && !folders.Make(path.substr(0, cut))) {
         return ZipResult::CreateFolderFailed;
     }
     FileHandle file(CreateOutputFile(path));
@@ -175,8 +195,9 @@ ZipResult ExtractAll(const std::wstring& archivePath, const std::wstring& folder
     if (!CreateFolderTree(base)) {
         return ZipResult::CreateFolderFailed;
     }
+    FolderMaker folders;
     for (size_t i = 0; i < paths.size(); ++i) {
-        result = ExtractEntry(archive, static_cast<int>(i), base, paths[i]);
+        result = ExtractEntry(archive, static_cast<int>(i), base, paths[i], folders);
         if (result != ZipResult::Ok) {
             return result;
         }
