@@ -1,0 +1,191 @@
+#include "PackageExtraction.h"
+
+#include "FakeTraceController.h"
+#include "FileTree.h"
+#include "Paths.h"
+#include "TestEnv.h"
+#include "WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kDecompress[] = L"DownloadInstallManager::DecompressionGame";
+
+// A hidden message window standing in for the main window.
+class UnzipDoneWindow {
+public:
+    UnzipDoneWindow() {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &UnzipDoneWindow::Proc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"UnzipDoneTestWindow";
+        RegisterClassW(&windowClass);
+        handle = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 windowClass.hInstance, nullptr);
+        doneCount = 0;
+    }
+    ~UnzipDoneWindow() { DestroyWindow(handle); }
+
+    HWND handle;
+    static int doneCount;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_GAME_UNZIP_DONE && wParam == 0 && lParam == 0) {
+            ++doneCount;
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+int UnzipDoneWindow::doneCount = 0;
+
+class PackageExtraction : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(GetModuleDir(), testenv::TempDir() + L"\\launcher");
+        game_ = GetModuleDir() + L"\\Game";
+        package_ = game_ + L"\\GameSetup.zip";
+        SetFileAttributesW(package_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveGameDir(game_);
+        ASSERT_FALSE(PathExists(game_));
+    }
+
+    void PlacePackage(const std::wstring& source) {
+        CreateDirs(game_);
+        ASSERT_TRUE(CopyFileW(source.c_str(), package_.c_str(), FALSE));
+    }
+
+    // The messages of the lines logged under `function`.
+    static std::vector<std::wstring> Messages(const TraceCapture& capture, const std::wstring& function) {
+        std::vector<std::wstring> messages;
+        for (const TraceRecord& record : capture.Records()) {
+            if (TraceFunction(record.text) == function) {
+                EXPECT_EQ(record.level, TRACE_LEVEL_ERROR) << TraceMessage(record.text).c_str();
+                messages.push_back(TraceMessage(record.text));
+            }
+        }
+        return messages;
+    }
+
+    std::wstring game_;
+    std::wstring package_;
+};
+
+TEST_F(PackageExtraction, MissingPackageIsASilentFalseThatCreatesTheGameFolder) {
+    UnzipDoneWindow window;
+    TraceCapture capture;
+    EXPECT_FALSE(DecompressGamePackage(window.handle));
+    EXPECT_TRUE(PathExists(game_));
+    EXPECT_TRUE(capture.Lines().empty());
+    EXPECT_EQ(UnzipDoneWindow::doneCount, 0);
+}
+
+TEST_F(PackageExtraction, ExtractsTellsTheWindowAndDeletesThePackage) {
+    PlacePackage(testenv::TempDir() + L"\\good\\infozip_deflate.zip");
+    UnzipDoneWindow window;
+    TraceCapture capture;
+    EXPECT_TRUE(DecompressGamePackage(window.handle));
+    EXPECT_EQ(UnzipDoneWindow::doneCount, 1);
+    EXPECT_FALSE(PathExists(package_));
+    EXPECT_TRUE(testenv::ReadFileTree(game_) == testenv::ReadFileTree(testenv::TempDir() + L"\\src"));
+    EXPECT_EQ(Messages(capture, kDecompress), std::vector<std::wstring>{L"UnCompress successed!"});
+    EXPECT_EQ(Messages(capture, L"DownloadInstallManager::RemoveFile"),
+              (std::vector<std::wstring>{L"RemoveFile is start,file path:" + package_ + L"!",
+                                         L"RemoveFile path: " + package_ + L"!", L"RemoveFile result: 1!"}));
+}
+
+TEST_F(PackageExtraction, FailedExtractionLogsTheCodeAndDeletesThePackage) {
+    PlacePackage(testenv::TempDir() + L"\\hostile\\truncated.zip");
+    UnzipDoneWindow window;
+    TraceCapture capture;
+    EXPECT_FALSE(DecompressGamePackage(window.handle));
+    EXPECT_EQ(UnzipDoneWindow::doneCount, 0);
+    EXPECT_FALSE(PathExists(package_));
+    EXPECT_EQ(Messages(capture, kDecompress),
+              (std::vector<std::wstring>{L"UnCompress Fail! unZipResult: 4", L"UnCompress Fail! dwErr: 0, msg: "}));
+    EXPECT_TRUE(capture.HasMessage(L"RemoveFile result: 1!"));
+}
+
+TEST_F(PackageExtraction, FilesWrittenBeforeADataFaultStay) {
+    PlacePackage(testenv::TempDir() + L"\\hostile\\bad_crc.zip");
+    UnzipDoneWindow window;
+    TraceCapture capture;
+    EXPECT_FALSE(DecompressGamePackage(window.handle));
+    EXPECT_TRUE(capture.HasMessage(L"UnCompress Fail! unZipResult: 12"));
+    EXPECT_EQ(testenv::ReadFileBytes(game_ + L"\\fine.txt"), "fine\n");
+    EXPECT_FALSE(PathExists(package_));
+}
+
+TEST_F(PackageExtraction, ReadOnlyPackageExtractsButStays) {
+    PlacePackage(testenv::TempDir() + L"\\good\\python_stored.zip");
+    ASSERT_TRUE(SetFileAttributesW(package_.c_str(), FILE_ATTRIBUTE_READONLY));
+    UnzipDoneWindow window;
+    TraceCapture capture;
+    EXPECT_TRUE(DecompressGamePackage(window.handle));
+    EXPECT_EQ(UnzipDoneWindow::doneCount, 1);
+    EXPECT_TRUE(capture.HasMessage(L"UnCompress successed!"));
+    EXPECT_TRUE(capture.HasMessage(L"RemoveFile result: 0!"));
+    EXPECT_TRUE(PathExists(package_));
+    EXPECT_EQ(testenv::ReadFileBytes(game_ + L"\\readme.txt"),
+              testenv::ReadFileBytes(testenv::TempDir() + L"\\src\\readme.txt"));
+}
+
+TEST_F(PackageExtraction, MissingLibraryIsAnExtractionFailure) {
+    std::wstring library = GetModuleDir() + L"\\minizip.dll";
+    std::wstring parked = library + L".parked";
+    ASSERT_TRUE(MoveFileW(library.c_str(), parked.c_str()));
+    PlacePackage(testenv::TempDir() + L"\\good\\python_deflate.zip");
+    UnzipDoneWindow window;
+    TraceCapture capture;
+    bool extracted = DecompressGamePackage(window.handle);
+    ASSERT_TRUE(MoveFileW(parked.c_str(), library.c_str()));
+    EXPECT_FALSE(extracted);
+    EXPECT_EQ(Messages(capture, kDecompress),
+              (std::vector<std::wstring>{L"UnCompress Fail! unZipResult: -1", L"UnCompress Fail! dwErr: 0, msg: "}));
+    EXPECT_FALSE(PathExists(package_));
+}
+
+TEST_F(PackageExtraction, RemoveGameFileLogsEachStep) {
+    std::wstring missing = GetModuleDir() + L"\\nothing.txt";
+    TraceCapture capture;
+    EXPECT_FALSE(RemoveGameFile(missing));
+    EXPECT_EQ(Messages(capture, L"DownloadInstallManager::RemoveFile"),
+              (std::vector<std::wstring>{L"RemoveFile is start,file path:" + missing + L"!",
+                                         L"RemoveFile file is not exist path: " + missing + L"!"}));
+    capture.Clear();
+    std::wstring present = GetModuleDir() + L"\\present.txt";
+    ASSERT_TRUE(testenv::WriteFileBytes(present, "x"));
+    EXPECT_TRUE(RemoveGameFile(present));
+    EXPECT_FALSE(PathExists(present));
+    EXPECT_TRUE(capture.HasMessage(L"RemoveFile result: 1!"));
+}
+
+TEST_F(PackageExtraction, RemoveGameDirRemovesTheTreeOrLogsTheError) {
+    CreateDirs(game_ + L"\\a\\b");
+    ASSERT_TRUE(testenv::WriteFileBytes(game_ + L"\\a\\b\\file.bin", "data"));
+    TraceCapture capture;
+    RemoveGameDir(game_);
+    EXPECT_FALSE(PathExists(game_));
+    EXPECT_EQ(Messages(capture, L"DownloadInstallManager::RemoveDir"),
+              (std::vector<std::wstring>{L"remove_all file start!", L"remove_all file end!"}));
+
+    // A file held open without delete sharing cannot go.
+    CreateDirs(game_);
+    std::wstring held = game_ + L"\\held.bin";
+    ASSERT_TRUE(testenv::WriteFileBytes(held, "data"));
+    HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    capture.Clear();
+    RemoveGameDir(game_);
+    CloseHandle(file);
+    EXPECT_EQ(Messages(capture, L"DownloadInstallManager::RemoveDir"),
+              (std::vector<std::wstring>{L"remove_all file start!", L"remove all file error!"}));
+    EXPECT_TRUE(PathExists(held));
+}
+
+}  // namespace

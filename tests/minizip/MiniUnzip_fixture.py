@@ -1,0 +1,5 @@
+from zip_samples import prepare
+
+
+def setup(ctx):
+    prepare(ctx)
