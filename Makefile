@@ -3,10 +3,10 @@
 # make demo         : set up, build and run the launcher on the built-in demo
 BUILD_DIR ?= build
 CMAKE_ARGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
-ifdef STAT_REPORT_URL
+# Always passed, so that a build without it returns to the production endpoint.
+STAT_REPORT_URL ?=
 CMAKE_ARGS += -DSTAT_REPORT_URL=$(STAT_REPORT_URL)
 export CMAKE_EXTRA_ARGS := -DSTAT_REPORT_URL=$(STAT_REPORT_URL)
-endif
 
 .PHONY: all build setup configure test demo bench clean
 

@@ -343,13 +343,6 @@ bool CUiMarkup::LoadFromFile(const wchar_t* name, MarkupEncoding encoding) {
     return LoadFromMemory(block.data(), block.size(), encoding);
 }
 
-#ifndef ORVEL_HAVE_ZIPARCHIVE
-// Built without the archive reader: a skin zip can never be opened.
-bool CUiMarkup::LoadFromZip(const wchar_t*, MarkupEncoding) {
-    return Failed(L"Error opening zip file");
-}
-#endif
-
 int CUiMarkup::AddElement(int parent, int previous, const wchar_t* name) {
     if (count_ >= capacity_) {
         if (capacity_ > (INT_MAX - 500) / 2) {

@@ -4,9 +4,7 @@
 
 #include "TestEnv.h"
 
-#ifdef ORVEL_HAVE_ZIPARCHIVE
 #include "ZipArchive.h"
-#endif
 
 #include <gtest/gtest.h>
 
@@ -31,20 +29,6 @@ public:
 };
 
 }  // namespace
-
-TEST(UiMarkupZipTest, WithoutTheArchiveReaderZipLoadsFailCleanly) {
-#ifdef ORVEL_HAVE_ZIPARCHIVE
-    GTEST_SKIP() << "built with the archive reader";
-#else
-    ZipLocation location(L"skin.zip");
-    CUiMarkup markup;
-    EXPECT_FALSE(markup.LoadFromFile(L"skin.xml"));
-    EXPECT_STREQ(L"Error opening zip file", markup.ErrorMessage());
-    EXPECT_FALSE(markup.GetRoot().IsValid());
-#endif
-}
-
-#ifdef ORVEL_HAVE_ZIPARCHIVE
 
 namespace {
 
@@ -117,5 +101,3 @@ TEST(UiMarkupZipTest, SharedArchiveIsUsedAndLeftOpen) {
     ASSERT_TRUE(markup.LoadFromFile(L"skin.xml")) << markup.ErrorMessage();
     archive.Close();
 }
-
-#endif
