@@ -8,7 +8,7 @@ STAT_REPORT_URL ?=
 CMAKE_ARGS += -DSTAT_REPORT_URL=$(STAT_REPORT_URL)
 export CMAKE_EXTRA_ARGS := -DSTAT_REPORT_URL=$(STAT_REPORT_URL)
 
-.PHONY: all build setup configure test demo bench clean
+.PHONY: all build product setup configure test demo clean
 
 all: build
 
@@ -21,10 +21,14 @@ configure: setup
 build: configure
 	cmake --build $(BUILD_DIR) -j2
 
-test: build
+# The tests build what they run themselves (scripts/runnable-build).
+product: configure
+	cmake --build $(BUILD_DIR) -j2 --target product
+
+test: product
 	bash scripts/run-tests $(BUILD_DIR)
 
-demo: build
+demo: product
 	bash scripts/demo $(BUILD_DIR)
 
 clean:

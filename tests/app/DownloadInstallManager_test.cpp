@@ -6,6 +6,7 @@
 #include "Paths.h"
 #include "StatHelper.h"
 #include "TestEnv.h"
+#include "TestWindow.h"
 #include "TextHelpers.h"
 #include "WindowMessages.h"
 
@@ -34,44 +35,34 @@ struct WindowMessage {
 
 // ---- child side -----------------------------------------------------------
 
-std::vector<WindowMessage>* g_received = nullptr;
-bool g_flowEnded = false;
-
 bool CarriesText(UINT id) {
     return id == WM_GAME_BACKGROUND || id == WM_GAME_SPEED || id == WM_GAME_CURRENT_SIZE ||
            id == WM_GAME_TOTAL_SIZE || id == WM_GAME_INSTALL_FAILED;
 }
 
-LRESULT CALLBACK RecordingWindowProc(HWND window, UINT id, WPARAM wParam, LPARAM lParam) {
-    bool recorded = (id >= WM_GAME_PROGRESS && id <= WM_GAME_INSTALL_FAILED) || id == WM_SHOWWINDOW ||
-                    id == WM_CLOSE;
-    if (!recorded || g_received == nullptr) {
-        return DefWindowProcW(window, id, wParam, lParam);
-    }
-    WindowMessage message;
-    message.id = id;
-    message.value = CarriesText(id) ? 0 : wParam;
-    if (CarriesText(id) && wParam != 0) {
-        message.text = reinterpret_cast<const wchar_t*>(wParam);
-    }
-    g_received->push_back(message);
-    if (id == WM_CLOSE || id == WM_GAME_INSTALL_FAILED) {
-        g_flowEnded = true;
-    }
-    return 0;
+// Records every message the manager sends to its window, with copies of the texts.
+TestWindow::Handler RecordInto(std::vector<WindowMessage>& received) {
+    return [&received](UINT id, WPARAM wParam, LPARAM) {
+        bool recorded = (id >= WM_GAME_PROGRESS && id <= WM_GAME_INSTALL_FAILED) || id == WM_SHOWWINDOW ||
+                        id == WM_CLOSE;
+        if (!recorded) return false;
+        WindowMessage message;
+        message.id = id;
+        message.value = CarriesText(id) ? 0 : wParam;
+        if (CarriesText(id) && wParam != 0) {
+            message.text = reinterpret_cast<const wchar_t*>(wParam);
+        }
+        received.push_back(message);
+        return true;
+    };
+}
+
+bool FlowEnded(const std::vector<WindowMessage>& received) {
+    return !received.empty() &&
+           (received.back().id == WM_CLOSE || received.back().id == WM_GAME_INSTALL_FAILED);
 }
 
 // Records travel between the processes as UTF-8 lines.
-HWND CreateRecordingWindow(const wchar_t* className) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = RecordingWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = className;
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, windowClass.hInstance,
-                           nullptr);
-}
-
 void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
     std::string bytes;
     for (const std::wstring& line : lines) {
@@ -218,18 +209,17 @@ TEST(LauncherChild, RunFlow) {
     StatHelper::Instance().SetEndpointForTesting(WideToAnsi(collector));
 
     std::vector<WindowMessage> received;
-    g_received = &received;
-    HWND window = CreateRecordingWindow(L"LauncherFlowWindow");
-    ASSERT_NE(nullptr, window);
+    TestWindow window(RecordInto(received));
+    ASSERT_NE(nullptr, window.Handle());
 
-    auto manager = std::make_shared<DownloadInstallManager>(window, testenv::Var(L"LAUNCHER_PARAMS"));
+    auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), testenv::Var(L"LAUNCHER_PARAMS"));
     manager->Start();
 
     // Flows that end in silence (an empty link) are watched for a short while only.
     DWORD idleWait = static_cast<DWORD>(_wtoi(testenv::Var(L"LAUNCHER_IDLE_WAIT_MS").c_str()));
     const DWORD deadline = GetTickCount() + (idleWait != 0 ? idleWait : 90000);
     MSG msg;
-    while (!g_flowEnded && static_cast<LONG>(deadline - GetTickCount()) > 0) {
+    while (!FlowEnded(received) && static_cast<LONG>(deadline - GetTickCount()) > 0) {
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&msg);
         } else {
@@ -237,7 +227,7 @@ TEST(LauncherChild, RunFlow) {
         }
     }
     // A failed flow must stay failed: nothing, WM_CLOSE included, may follow.
-    if (g_flowEnded && received.back().id == WM_GAME_INSTALL_FAILED) {
+    if (FlowEnded(received) && received.back().id == WM_GAME_INSTALL_FAILED) {
         const DWORD settle = GetTickCount() + 500;
         while (static_cast<LONG>(settle - GetTickCount()) > 0) {
             if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -251,7 +241,6 @@ TEST(LauncherChild, RunFlow) {
     }
     WriteLines(GetModuleDir() + L"\\messages.txt", lines);
     WriteLines(GetModuleDir() + L"\\trace.txt", capture.Lines());
-    g_received = nullptr;
 }
 
 TEST_F(LauncherFlowTest, InstalledGameStartsAtOnceWithoutShowingTheWindow) {
@@ -392,11 +381,10 @@ TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
 
 TEST(GameDownloadManagerLifetime, EventsAfterTheManagerIsGoneAreIgnored) {
     std::vector<WindowMessage> received;
-    g_received = &received;
-    HWND window = CreateRecordingWindow(L"LifetimeWindow");
+    TestWindow window(RecordInto(received));
     GameDownloadManager forwarder;
     {
-        auto manager = std::make_shared<DownloadInstallManager>(window, L"");
+        auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), L"");
         forwarder.SetOwner(manager);
         forwarder.OnDownloadFileTotalSize(2048);
         ASSERT_EQ(1u, received.size());
@@ -405,8 +393,6 @@ TEST(GameDownloadManagerLifetime, EventsAfterTheManagerIsGoneAreIgnored) {
     EXPECT_EQ(0, forwarder.OnDownloadFileTotalSize(4096));
     EXPECT_EQ(0, forwarder.OnDownloadFinish(0, nullptr, 0));
     EXPECT_EQ(1u, received.size());
-    g_received = nullptr;
-    DestroyWindow(window);
 }
 
 TEST(DownloadInstallManagerOwnership, StartNeedsSharedOwnership) {

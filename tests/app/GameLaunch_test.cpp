@@ -5,6 +5,7 @@
 #include "Paths.h"
 #include "StatHelper.h"
 #include "TestEnv.h"
+#include "TestWindow.h"
 #include "TextHelpers.h"
 
 #include <gtest/gtest.h>
@@ -30,34 +31,20 @@ size_t CollectedCount() { return ReadCollectorLog(testenv::Var(L"STAT_COLLECTOR_
 // collector held when it arrived.
 class CloseRecorder {
 public:
-    CloseRecorder() {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &CloseRecorder::WindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"GameLaunchTestWindow";
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
-                                  nullptr, windowClass.hInstance, nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~CloseRecorder() { DestroyWindow(window_); }
+    CloseRecorder()
+        : window_([this](UINT message, WPARAM, LPARAM) {
+              if (message != WM_CLOSE) return false;
+              ++closes;
+              reportsAtClose = CollectedCount();
+              return true;
+          }) {}
 
-    HWND Window() const { return window_; }
+    HWND Window() const { return window_.Handle(); }
     int closes = 0;
     size_t reportsAtClose = 0;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<CloseRecorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == WM_CLOSE && self != nullptr) {
-            ++self->closes;
-            self->reportsAtClose = CollectedCount();
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    HWND window_;  // owned
+    TestWindow window_;
 };
 
 class GameLaunchTest : public ::testing::Test {

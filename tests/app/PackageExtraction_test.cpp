@@ -4,6 +4,7 @@
 #include "FileTree.h"
 #include "Paths.h"
 #include "TestEnv.h"
+#include "TestWindow.h"
 #include "WindowMessages.h"
 
 #include <gtest/gtest.h>
@@ -15,32 +16,25 @@ namespace {
 
 const wchar_t kDecompress[] = L"DownloadInstallManager::DecompressionGame";
 
-// A hidden message window standing in for the main window.
+// Stands in for the main window and counts the extraction's done message.
 class UnzipDoneWindow {
 public:
-    UnzipDoneWindow() {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &UnzipDoneWindow::Proc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"UnzipDoneTestWindow";
-        RegisterClassW(&windowClass);
-        handle = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 windowClass.hInstance, nullptr);
+    UnzipDoneWindow()
+        : window_([](UINT message, WPARAM wParam, LPARAM lParam) {
+              if (message != WM_GAME_UNZIP_DONE || wParam != 0 || lParam != 0) return false;
+              ++doneCount;
+              return true;
+          }),
+          handle(window_.Handle()) {
         doneCount = 0;
     }
-    ~UnzipDoneWindow() { DestroyWindow(handle); }
-
-    HWND handle;
-    static int doneCount;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_GAME_UNZIP_DONE && wParam == 0 && lParam == 0) {
-            ++doneCount;
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+    TestWindow window_;
+
+public:
+    HWND handle;
+    static int doneCount;
 };
 int UnzipDoneWindow::doneCount = 0;
 
