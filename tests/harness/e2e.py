@@ -132,6 +132,23 @@ class Kit:
         return events
 
 
+class StandaloneKit(Kit):
+    """A kit outside unittest (the demo, the benchmarks): close() stops what it started."""
+
+    def __init__(self, build_dir, tmpdir):
+        self._cleanups = []
+        root = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+        super().__init__(root, os.path.abspath(build_dir), os.path.join(root, "scripts", "wine-run"), tmpdir,
+                         self._cleanups.append)
+
+    def close(self):
+        while self._cleanups:
+            try:
+                self._cleanups.pop()()
+            except Exception as exc:  # one failed cleanup must not keep the others from running
+                print(f"kit: cleanup failed: {exc}")
+
+
 class E2ETestCase(unittest.TestCase):
     """Base of the end-to-end tests: self.kit is fresh for each test method."""
 

@@ -24,7 +24,7 @@ def win_path(path):
 class WineProgram:
     def __init__(self, emulator, exe, args=(), cwd=None, env=None, log_path=None):
         self.emulator = emulator
-        self.exe = exe
+        self.exe = os.path.abspath(exe)
         self.args = list(args)
         self.cwd = cwd or os.path.dirname(os.path.abspath(exe))
         self.env = dict(os.environ if env is None else env)
