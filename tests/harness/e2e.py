@@ -16,10 +16,16 @@ PE32+ and the PE32 tree). Every test method gets a fresh Kit:
     kit.screen                        the X display (xscreen.py): find, wait, screenshot, click
     kit.find_by_class("DemoClass")    a window by its Windows class name
     kit.stat_events(log_path)         the reports a collector received, decoded
+    with kit.wine_dpi(144): ...       the prefix's display DPI for programs started inside
 
 Everything started through the kit (servers, programs still running) is
 stopped when the test method ends, whatever its outcome.
+
+A module whose tests change what every program in the prefix sees (the
+display DPI) must not run beside other tests: a line "# ctest: RUN_SERIAL"
+in it makes CTest run it alone (tests/CMakeLists.txt).
 """
+import contextlib
 import json
 import os
 import shutil
@@ -117,6 +123,35 @@ class Kit:
             if time.monotonic() >= deadline:
                 raise TimeoutError(f"no visible window of class {class_name!r} within {timeout} s")
             time.sleep(0.2)
+
+    def dpi(self):
+        """(LogPixels in the prefix or None, the DPI a DPI-aware program gets), through tests/programs/winedpi."""
+        code, output = self.run(self.program("winedpi"))
+        fields = dict(item.split("=", 1) for item in output.split())
+        if code != 0 or "dpi" not in fields:
+            raise RuntimeError(f"winedpi failed ({code}): {output}")
+        return (None if fields["registry"] == "none" else int(fields["registry"])), int(fields["dpi"])
+
+    @contextlib.contextmanager
+    def wine_dpi(self, dpi):
+        """The prefix's display DPI for programs started inside the block (Wine
+        reads it when a process starts); the earlier setting returns afterwards,
+        at the latest when the test ends. Mark the module "# ctest: RUN_SERIAL"."""
+        tool = self.program("winedpi")
+        previous, _ = self.dpi()
+        pending = [True]
+
+        def restore():
+            if pending[0]:
+                pending[0] = False
+                self.run(tool, ["unset"] if previous is None else ["set", str(previous)])
+        self.on_cleanup(restore)
+        if self.run(tool, ["set", str(dpi)])[0] != 0:
+            raise RuntimeError("winedpi could not set LogPixels")
+        try:
+            yield
+        finally:
+            restore()
 
     @staticmethod
     def stat_events(log_path):
