@@ -220,7 +220,7 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
         DWORD speed = read * 1000 / ElapsedMs(last, now);
         if (!ok) {
             // Bounded: a connection that keeps failing must still end the run.
-            if (++failedReads > kMaxReadRetries) {
+            if (++failedReads >= kMaxFailedReads) {
                 TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"InternetReadFile failed! lasterror:%d",
                              static_cast<int>(GetLastError()));
                 return ReadFailed;

@@ -30,7 +30,7 @@ enum HttpDownloadError : unsigned {
     CreateFileFailed = 9,
     OutOfMemory = 10,
     WriteFailed = 11,
-    // Reading the body kept failing after a few retries.
+    // Reading the body failed 3 times in a row, 200 ms apart.
     ReadFailed = 12,
     // The body ended cleanly before the announced Content-Length.
     Incomplete = 13,
