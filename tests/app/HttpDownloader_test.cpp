@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -448,6 +450,36 @@ TEST(HttpDownloaderListeners, BeginMessageReachesTheListenersWithTheirUserData) 
     EXPECT_EQ(1u, capture.CountMessage(L"Leave"));
     // Other messages go to the default procedure.
     EXPECT_EQ(0, SendMessageW(downloader.MessageWindow(), WM_USER + 1, 0, 0));
+}
+
+// Throws from the events a listener may fail on while the UI thread is busy
+// (an allocation, a thread that cannot be started).
+class ThrowingListener : public Recorder {
+public:
+    int OnDownloadProgressChanged(unsigned, int, int) override { throw std::bad_alloc(); }
+    int OnDownloadFileTotalSize(int) override {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+};
+
+// An exception must stop at the downloader's window procedure: the shipped
+// 32-bit build cannot unwind it through the system's frames and would end
+// the process. Later messages of the run still arrive.
+TEST(HttpDownloaderListeners, AListenerThatThrowsNeitherEndsTheRunNorTheProcess) {
+    TraceCapture capture;
+    CHttpDownloader downloader;
+    ThrowingListener thrower;
+    Recorder recorder;
+    downloader.AddListener(&thrower);
+    downloader.AddListener(&recorder);
+    ASSERT_EQ(0, downloader.BeginDownload(Url(L"/files/package.bin").c_str(), nullptr, 0, 5));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    EXPECT_EQ(Success, recorder.Code());
+    EXPECT_TRUE(downloader.MemoryBody() == Served(L"package.bin"));
+    size_t failures = 0;
+    for (const std::wstring& line : capture.Lines())
+        failures += TraceFunction(line) == L"CHttpDownloader::WindowProc";
+    EXPECT_GT(failures, 1u);
 }
 
 TEST(HttpDownloaderRestart, SecondBeginDownloadReplacesAStalledRun) {
