@@ -1,5 +1,6 @@
 # make / make build : set up the machine (idempotent) and build into build/
-# make test         : set up, build and run every test under Wine
+# make test         : set up, build and run every test under Wine, on a PE32+
+#                     build and on the shipped PE32 build (scripts/run-tests)
 # make demo         : set up, build and run the launcher on the built-in demo
 BUILD_DIR ?= build
 CMAKE_ARGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
