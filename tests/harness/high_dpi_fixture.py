@@ -10,8 +10,9 @@ KEY = r"HKCU\Control Panel\Desktop"
 
 
 def _reg(ctx, *args):
-    # The emulator runs Wine's own reg.exe in the test's prefix.
-    subprocess.run([ctx.command[0], "reg", *args, "/f"], env=ctx.env, check=True,
+    # Wine's own reg.exe, through the loader and prefix of this test run
+    # (scripts/wine-env exported them).
+    subprocess.run([ctx.env["WINELOADER"], "reg", *args, "/f"], env=ctx.env, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
