@@ -14,7 +14,8 @@ enum class ZipResult : int {
     Truncated = 4,            // data or headers run past the end of the file
     OverlappingEntries = 5,   // two entries share bytes, or an entry runs into the directory
     TooManyEntries = 6,       // more entries or a larger directory than the reader accepts
-    UnsafeName = 7,           // absolute, drive, UNC, "..", forbidden characters, NUL, device names
+    UnsafeName = 7,           // absolute, drive, UNC, "..", forbidden characters, NUL, device names,
+                              // or a path through a link that leads out of the destination
     Encrypted = 8,
     UnsupportedMethod = 9,    // neither stored nor deflate
     BadData = 10,             // the deflate stream is corrupt

@@ -147,4 +147,19 @@ TEST_F(MiniUnzipDll, DataFaultsKeepEarlierFilesAndStopAtTheDeclaredSize) {
     EXPECT_LE(testenv::ReadFileBytes(bombFolder + L"\\bomb.bin").size(), 1000u);
 }
 
+// The fixture leaves a Unix link in the destination, to a folder, a file or
+// a missing file beside it; Wine follows it as Windows follows a junction or
+// symbolic link.
+TEST_F(MiniUnzipDll, EntriesAreNeverWrittenThroughALinkOutOfTheFolder) {
+    for (const wchar_t* name : {L"folder", L"file", L"dangling"}) {
+        std::wstring base = testenv::TempDir() + L"\\links\\" + name;
+        auto outsideFiles = testenv::ReadFileTree(base + L"\\outside");
+        auto outsideTree = testenv::ListTree(base + L"\\outside");
+        ASSERT_EQ(outsideFiles.size(), 1u);
+        EXPECT_EQ(Unzip(base + L".zip", base + L"\\out"), MINI_UNZIP_UNSAFE_NAME) << WideToAnsi(name);
+        EXPECT_TRUE(testenv::ReadFileTree(base + L"\\outside") == outsideFiles) << WideToAnsi(name);
+        EXPECT_TRUE(testenv::ListTree(base + L"\\outside") == outsideTree) << WideToAnsi(name);
+    }
+}
+
 }  // namespace
