@@ -9,6 +9,8 @@
 // streamed to disk. Entry names, encryption and compression methods are all
 // checked before the first file is written; data faults (CRC, sizes, corrupt
 // deflate) are found while writing and leave the files already written in place.
+// An archive with data glued in front (a self-extractor stub) is read as
+// Info-ZIP reads it: its offsets are taken as short by the prefix.
 // Exported undecorated, cdecl. Returns 0 on success or one of these codes:
 
 #define MINI_UNZIP_OK 0

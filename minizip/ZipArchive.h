@@ -93,7 +93,10 @@ public:
 
 private:
     ZipResult ReadCentralDirectory();
-    ZipResult FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entryCount);
+    // `prefix`: bytes glued in front of the archive after it was written,
+    // which every recorded offset is short by.
+    ZipResult FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entryCount,
+                            uint64_t& prefix);
     ZipResult ParseDirectory(const std::vector<unsigned char>& directory, uint64_t entryCount);
     ZipResult CheckOverlaps(uint64_t directoryOffset);
     ZipResult LocateData(const ZipEntry& entry, uint64_t& dataOffset);

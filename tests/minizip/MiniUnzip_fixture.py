@@ -1,6 +1,6 @@
 import os
 
-from zip_samples import forge, prepare
+from zip_samples import forge, make_prefixed_archives, prepare
 
 
 def make_linked_destinations(root):
@@ -25,4 +25,6 @@ def make_linked_destinations(root):
 
 def setup(ctx):
     prepare(ctx)
+    make_prefixed_archives(os.path.join(ctx.tmpdir, "src"), os.path.join(ctx.tmpdir, "good"),
+                           os.path.join(ctx.tmpdir, "prefixed"))
     make_linked_destinations(os.path.join(ctx.tmpdir, "links"))
