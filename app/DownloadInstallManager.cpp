@@ -47,6 +47,10 @@ void DownloadInstallManager::Start() {
     DownloadGame();
 }
 
+void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
+    downloadManager->SetReceiveTimeout(milliseconds);
+}
+
 void DownloadInstallManager::InitConfig() {
     GameConfig config;
     config.startPath = startPath;

@@ -31,6 +31,8 @@ public:
     // The whole flow, on the UI thread; returns once the download has been
     // started or found impossible.
     void Start();
+    // Lets a test wait less for a silent download connection; before Start().
+    void SetDownloadTimeoutForTesting(int milliseconds);
     void InitConfig();
     void DownloadGame();
 

@@ -25,7 +25,9 @@ void GameDownloadManager::StartDownload(const std::wstring& downloadUrl, const s
     if (PathExists(filePath)) {
         DeleteFileW(filePath.c_str());
     }
-    downloader->BeginDownload(url.c_str(), filePath.c_str(), 0, 0);
+    // With the platform's defaults a read on a silent connection may wait for
+    // ever; the downloader keeps the connect time-out shorter.
+    downloader->BeginDownload(url.c_str(), filePath.c_str(), receiveTimeoutMs, 0);
 }
 
 int GameDownloadManager::OnDownloadBegin(int /*userData*/) {

@@ -177,9 +177,10 @@ protected:
     static std::string Config(const std::string& members) { return "{\"GameInfo\": {" + members + "}}"; }
 };
 
-bool HasTraceMessage(const FlowResult& flow, const std::wstring& message) {
+bool HasTraceMessage(const FlowResult& flow, const std::wstring& message, bool prefixOnly = false) {
     for (const std::wstring& line : flow.trace) {
-        if (TraceMessage(line) == message) return true;
+        std::wstring text = TraceMessage(line);
+        if (prefixOnly ? text.compare(0, message.size(), message) == 0 : text == message) return true;
     }
     return false;
 }
@@ -221,6 +222,8 @@ TEST(LauncherChild, RunFlow) {
     ASSERT_NE(nullptr, window.Handle());
 
     auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), testenv::Var(L"LAUNCHER_PARAMS"));
+    int receiveTimeoutMs = _wtoi(testenv::Var(L"LAUNCHER_RECEIVE_TIMEOUT_MS").c_str());
+    if (receiveTimeoutMs != 0) manager->SetDownloadTimeoutForTesting(receiveTimeoutMs);
     manager->Start();
 
     // Flows that end in silence (an empty link) are watched for a short while only.
@@ -385,6 +388,32 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
         EXPECT_EQ("0", report.extdata["is_success"]);
         EXPECT_EQ("g-9", report.extdata["game_id"]);
     }
+}
+
+// The server sends the headers and the first 100 KB, then keeps the
+// connection open in silence. With the receive time-out shortened to 1 s the
+// download fails after it and the read retries, as any failed download does.
+TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
+    std::wstring folder = MakeLauncher(L"stall", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-5",
+        "game_url": ")" + ServerUrl("/stall/100000/game.zip") + "\""));
+    size_t before = PlayEvents().size();
+
+    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
+    FlowResult flow = RunLauncher(folder, L"", 20000);
+    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", nullptr);
+
+    ASSERT_TRUE(flow.childExited);
+    ASSERT_FALSE(flow.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+    EXPECT_FALSE(flow.messages.back().text.empty());
+    EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
+    EXPECT_FALSE(flow.Received(WM_CLOSE));
+    EXPECT_TRUE(HasTraceMessage(flow, L"InternetReadFile failed! lasterror:", true));
+    EXPECT_FALSE(HasTraceMessage(flow, L"Body ended early!", true));
+    EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+    StatReport report = OnePlayEventSince(before);
+    EXPECT_EQ("0", report.extdata["is_success"]);
+    EXPECT_EQ("g-5", report.extdata["game_id"]);
 }
 
 TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {

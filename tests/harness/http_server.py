@@ -10,6 +10,7 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
                            then nothing until the server stops
   /reset/<bytes>/<name>    the file's full Content-Length, its first <bytes> bytes,
                            then a connection reset (RST) instead of a clean close
+  /trickle/<bytes>/<name>  the file with Content-Length, <bytes> bytes every quarter second
   /redirect/<name>         302 to /files/<name>
 
 One thread per connection, so a stalled request never holds up the others.
@@ -63,6 +64,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
                 self._send_headers(200, int(parts[1]), close=True)
             elif route in ("short", "stall", "reset") and len(parts) == 3:
                 self._send_partial(parts[2], int(parts[1]), route)
+            elif route == "trickle" and len(parts) == 3:
+                self._send_trickle(parts[2], int(parts[1]))
             elif route == "redirect" and len(parts) >= 2:
                 self.send_response(302)
                 self.send_header("Location", "/files/" + "/".join(parts[1:]))
@@ -118,6 +121,18 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             while block := f.read(CHUNK):
                 self.wfile.write(b"%x\r\n%s\r\n" % (len(block), block))
         self.wfile.write(b"0\r\n\r\n")
+
+    def _send_trickle(self, name, count):
+        path = self._read(name)
+        if path is None:
+            return self._send_status(404, True)
+        self._send_headers(200, os.path.getsize(path))
+        with open(path, "rb") as f:
+            while block := f.read(count):
+                self.wfile.write(block)
+                self.wfile.flush()
+                if self.server.stopping.wait(0.25):
+                    return
 
     def _send_partial(self, name, count, ending):
         path = self._read(name)
