@@ -41,9 +41,9 @@ int GameDownloadManager::OnDownloadProgressChanged(unsigned percent, int bytesPe
     return 0;
 }
 
-int GameDownloadManager::OnDownloadFinish(unsigned /*resultCode*/, void* /*data*/, int /*userData*/) {
+int GameDownloadManager::OnDownloadFinish(unsigned resultCode, void* /*data*/, int /*userData*/) {
     if (std::shared_ptr<DownloadInstallManager> manager = owner.lock()) {
-        manager->OnGameDownloadFinish(&filePath);
+        manager->OnGameDownloadFinish(&filePath, resultCode);
     }
     return 0;
 }

@@ -233,7 +233,7 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
         // the end of the body; short of the announced length it is no end.
         if (!ok || (read == 0 && failedReads > 0 && downloaded < contentLength)) {
             // Bounded: a connection that keeps failing must still end the run.
-            if (++failedReads > kMaxReadRetries) {
+            if (++failedReads >= kMaxFailedReads) {
                 TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"InternetReadFile failed! lasterror:%d",
                              static_cast<int>(readError));
                 return ReadFailed;

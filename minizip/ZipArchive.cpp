@@ -101,6 +101,24 @@ bool ApplyZip64(const unsigned char* data, size_t size, bool wideUncompressed, b
            (!wideOffset || take(entry.localHeaderOffset));
 }
 
+// Judged from the decoded name: in GBK, Big5 and Shift-JIS the byte 0x5C is
+// also a trail byte, so a raw name ending in it may well name a file. An
+// entry without data that its attributes mark as a folder is one too.
+bool IsFolderEntry(const ZipEntry& entry, unsigned char host) {
+    constexpr uint32_t kDosDirectory = 0x10;
+    constexpr uint32_t kUnixTypeMask = 0170000;
+    constexpr uint32_t kUnixDirectory = 0040000;
+    if (!entry.name.empty() && (entry.name.back() == L'/' || entry.name.back() == L'\\')) {
+        return true;
+    }
+    if (entry.uncompressedSize != 0) {
+        return false;
+    }
+    bool unixMade = host == kHostUnix || host == kHostMac;
+    return (entry.externalAttributes & kDosDirectory) != 0 ||
+           (unixMade && ((entry.externalAttributes >> 16) & kUnixTypeMask) == kUnixDirectory);
+}
+
 class VectorSink : public ZipSink {
 public:
     explicit VectorSink(std::vector<unsigned char>& out) : out_(out) {}
@@ -458,8 +476,7 @@ ZipResult ZipArchive::ParseDirectory(const std::vector<unsigned char>& directory
         if (!zip64Seen && (wideUncompressed || wideCompressed || wideOffset)) {
             return ZipResult::BadArchive;
         }
-        char last = nameSize > 0 ? entry.rawName.back() : '\0';
-        entry.isDirectory = last == '/' || last == '\\';
+        entry.isDirectory = IsFolderEntry(entry, h[5]);
         entries_.push_back(std::move(entry));
         pos += kCentralHeaderSize + nameSize + extraSize + commentSize;
     }

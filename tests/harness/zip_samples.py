@@ -101,7 +101,8 @@ def make_good_archives(src, out):
 def forge(entries, comment=b"", entry_count=None, share_local=False, zip64=False, directory_offset=None):
     """A zip written by hand. Each entry: dict(name=bytes, data=bytes,
     method=0|8|other, flags, crc, size (declared uncompressed size),
-    offset (recorded local header offset; from 0xFFFFFFFF on in a Zip64 field))."""
+    offset (recorded local header offset; from 0xFFFFFFFF on in a Zip64 field),
+    made_by (version made by, host in the high byte), external (external attributes))."""
     body = bytearray()
     central = bytearray()
     offsets = []
@@ -121,9 +122,9 @@ def forge(entries, comment=b"", entry_count=None, share_local=False, zip64=False
         offsets.append(offset)
         recorded = e.get("offset", offset)
         extra = struct.pack("<HHQ", 1, 8, recorded) if recorded >= 0xFFFFFFFF else b""
-        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, flags, method, 0, 0x5821, crc,
-                               len(packed), size, len(name), len(extra), 0, 0, 0, 0,
-                               min(recorded, 0xFFFFFFFF)) + name + extra
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, e.get("made_by", 20), 20, flags, method, 0,
+                               0x5821, crc, len(packed), size, len(name), len(extra), 0, 0, 0,
+                               e.get("external", 0), min(recorded, 0xFFFFFFFF)) + name + extra
     count = len(entries) if entry_count is None else entry_count
     zip64_records = b""
     if zip64:
@@ -215,6 +216,29 @@ def make_hostile_archives(out, tmpdir):
     return paths
 
 
+# Names in GBK (an unflagged name from a Chinese Windows tool) whose last byte
+# is 0x5C: a trail byte there, not a path separator.
+GBK_FILE = "资料/誠"
+GBK_START_FILE = "運"
+
+
+def make_gbk_archive(path):
+    unix_made = 3 << 8 | 20
+    entries = [
+        dict(name="资料/".encode("gbk")),
+        dict(name=GBK_FILE.encode("gbk"), data="诚实的数据\n".encode("gbk"), method=8),
+        dict(name=GBK_START_FILE.encode("gbk"), data=b"MZ start file"),
+        dict(name=b"old\\"),
+        # Folders that only their attributes mark: DOS and Unix style.
+        dict(name=b"dos_dir", external=0x10),
+        dict(name=b"unix_dir", made_by=unix_made, external=0o40755 << 16),
+        # An attribute claiming a folder does not drop an entry's data.
+        dict(name=b"attr_with_data", external=0x10, data=b"kept"),
+    ]
+    with open(path, "wb") as f:
+        f.write(forge(entries))
+
+
 def prepare(ctx):
     """Source tree in <tmp>/src, good archives in <tmp>/good, hostile ones in <tmp>/hostile."""
     src = os.path.join(ctx.tmpdir, "src")
@@ -222,4 +246,5 @@ def prepare(ctx):
     good = os.path.join(ctx.tmpdir, "good")
     os.makedirs(good)
     make_good_archives(src, good)
+    make_gbk_archive(os.path.join(good, "gbk_names.zip"))
     make_hostile_archives(os.path.join(ctx.tmpdir, "hostile"), ctx.tmpdir)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -98,6 +99,21 @@ TEST_F(MiniUnzipDll, RejectsBadArguments) {
     EXPECT_EQ(unzip_(archive.c_str(), ""), MINI_UNZIP_BAD_ARGUMENT);
     EXPECT_EQ(Unzip(testenv::TempDir() + L"\\good\\missing.zip", folder), MINI_UNZIP_OPEN_FAILED);
     EXPECT_TRUE(testenv::ListTree(folder).empty());
+}
+
+// A GBK name may end in the byte 0x5C: the entry is still the file it names,
+// with its data, and a start file named so is a file the launcher can start.
+TEST_F(MiniUnzipDll, NamesEndingInAGbkTrailByteStayFiles) {
+    std::wstring folder = testenv::MakeTempSubdir(L"gbk");
+    ASSERT_EQ(Unzip(testenv::TempDir() + L"\\good\\gbk_names.zip", folder), MINI_UNZIP_OK);
+    const std::map<std::wstring, bool> expectedTree = {
+        {L"资料", true},    {L"资料\\誠", false}, {L"運", false},           {L"old", true},
+        {L"dos_dir", true}, {L"unix_dir", true},  {L"attr_with_data", false},
+    };
+    EXPECT_TRUE(testenv::ListTree(folder) == expectedTree);
+    // The GBK bytes of 诚实的数据 and a line break.
+    EXPECT_EQ(testenv::ReadFileBytes(folder + L"\\资料\\誠"), "\xB3\xCF\xCA\xB5\xB5\xC4\xCA\xFD\xBE\xDD\n");
+    EXPECT_EQ(testenv::ReadFileBytes(folder + L"\\運"), "MZ start file");
 }
 
 struct HostileCase {
