@@ -90,7 +90,6 @@ private:
     };
     struct OpenElement;
 
-    bool LoadFromZip(const wchar_t* name, MarkupEncoding encoding);
     bool TakeText(wchar_t* text);
     bool Parse();
     int AddElement(int parent, int previous, const wchar_t* name);
