@@ -44,13 +44,13 @@ protected:
 };
 
 TEST_F(RenderTest, DecodedPixelsArePremultipliedAndTheMaskClearsExactMatches) {
-    ASSERT_TRUE(testpng::Write(L"pm.png", 3, 1, {0x80C86432, 0xFFFF00FF, 0xFF102030}));
+    ASSERT_TRUE(testpng::Write(L"pm.png", 3, 1, {0x80FF6432, 0xFFFF00FF, 0xFF102030}));
     ImagePtr plain = Load(L"pm.png");
     ASSERT_TRUE(plain);
     EXPECT_EQ(3, plain->width);
     EXPECT_EQ(1, plain->height);
     EXPECT_TRUE(plain->hasAlpha);
-    EXPECT_EQ(0x80643219u, StoredPixel(*plain, 0, 0));  // 200, 100, 50 at alpha 128, integer division
+    EXPECT_EQ(0x80803219u, StoredPixel(*plain, 0, 0));  // 255, 100, 50 at alpha 128, integer division
     EXPECT_EQ(0xFFFF00FFu, StoredPixel(*plain, 1, 0));
 
     ImagePtr masked = Load(L"pm.png", 0xFFFF00FF);
