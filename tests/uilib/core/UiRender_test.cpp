@@ -214,6 +214,31 @@ TEST_F(RenderTest, GradientDrawsAtTheAverageAlpha) {
     EXPECT_EQ(0, canvas.CountChanged({70, 0, 80, 40}));
 }
 
+TEST(UiRenderFillTest, SolidFillsBlendAndCoverTheAlphaByte) {
+    CPaintManagerUI manager;  // starts GDI+
+    const struct {
+        DWORD color;
+        DWORD background;
+        DWORD expected;  // colour channels
+        int alpha;       // -1: not checked (GDI leaves it to the layered fix-up)
+    } cases[] = {
+        {0xFF336699, kWhite, 0x336699, -1},
+        {0xFF000000, 0x00000000, 0x000000, 255},
+        {0x80FF0000, kWhite, 0xFF7F7F, 255},
+        {0x00FF0000, kWhite, 0xFFFFFF, 255},
+    };
+    for (const auto& item : cases) {
+        TestCanvas canvas(8, 8, item.background);
+        CUiRender::FillColor(canvas.Dc(), {2, 2, 6, 6}, item.color);
+        EXPECT_TRUE(NearRgb(item.expected, canvas.Pixel(3, 3), 2)) << std::hex << item.color << " " << canvas.Pixel(3, 3);
+        if (item.alpha >= 0) {
+            EXPECT_EQ(item.alpha, AlphaOf(canvas.Pixel(3, 3))) << std::hex << item.color;
+        }
+        EXPECT_EQ(item.background, canvas.Pixel(1, 1));
+        EXPECT_EQ(item.background, canvas.Pixel(6, 6));
+    }
+}
+
 TEST_F(RenderTest, GradientBandsFollowTheStepCount) {
     const struct {
         int steps, bands;
