@@ -232,6 +232,8 @@ private:
                 break;
             }
             if (line.x >= area_.right && line.x > area_.left) {
+                // A line that ends right at the edge takes its own break along.
+                SkipLineBreak(state);
                 break;
             }
             if (*p == L'\n') {
@@ -278,6 +280,20 @@ private:
         if (line.draw && state.inLink) {
             RecordLink(state, line);
         }
+    }
+
+    void SkipLineBreak(RichState& state) const {
+        const wchar_t* p = state.position;
+        while (*p == L'\r') {
+            ++p;
+        }
+        Tag tag;
+        if (*p == L'\n') {
+            ++p;
+        } else if (!state.raw && ReadTag(p, tag) && tag.kind == TagKind::Open && tag.letter == L'n') {
+            p = tag.end;
+        }
+        state.position = p;
     }
 
     // Places as much of the run as the line takes and returns how much that

@@ -129,6 +129,11 @@ TEST_F(TextTest, CalcRectMeasuresLinesAndWidth) {
         EXPECT_EQ(hello.cx, two.right - two.left) << testing::PrintToString(std::wstring(twoLines));
         EXPECT_EQ(2 * LineHeight(), two.bottom - two.top) << testing::PrintToString(std::wstring(twoLines));
     }
+    // A line that fills the width exactly does not add an empty one before its break.
+    for (const wchar_t* exact : {L"Hello\nHi", L"Hello<n>Hi", L"Hello\r\nHi"}) {
+        RECT fitted = Measure(exact, DT_WORDBREAK, {0, 0, hello.cx, 400});
+        EXPECT_EQ(2 * LineHeight(), fitted.bottom) << testing::PrintToString(std::wstring(exact));
+    }
     RECT narrow = Measure(L"aaa bbb ccc", DT_WORDBREAK, {0, 0, Extent(L"aaa b").cx, 400});
     EXPECT_EQ(3 * LineHeight(), narrow.bottom);
     EXPECT_LE(narrow.right, Extent(L"aaa b").cx);
