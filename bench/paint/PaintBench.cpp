@@ -53,15 +53,7 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 
 struct Dib {
     Dib(int width, int height) : dc(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap = CUiRender::CreateArgbBitmap(dc, width, -height, nullptr);
         old = SelectObject(dc, bitmap);
     }
     ~Dib() {

@@ -1,20 +1,15 @@
 #include "TestCanvas.h"
 
+#include "UiRender.h"
+
 #include <cstdlib>
 
 TestCanvas::TestCanvas(int width, int height, DWORD background)
     : width_(width), height_(height), background_(background), dc_(CreateCompatibleDC(nullptr)),
       bitmap_(nullptr), previous_(nullptr), bits_(nullptr) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    bits_ = static_cast<DWORD*>(pixels);
+    BYTE* pixels = nullptr;
+    bitmap_ = Orvel::CUiRender::CreateArgbBitmap(dc_, width, -height, &pixels);
+    bits_ = reinterpret_cast<DWORD*>(pixels);
     previous_ = SelectObject(dc_, bitmap_);
     Clear();
 }

@@ -294,33 +294,27 @@ void CPaintManagerUI::SetDefaultFont(const wchar_t* face, int size, int weight, 
     }
 }
 
-HFONT CPaintManagerUI::FontById(int id) {
-    if (id >= 0) {
-        CUiString key = FontKey(id);
-        auto* info = static_cast<UiFontInfo*>(fonts_.Find(key));
-        if (info == nullptr) {
-            info = static_cast<UiFontInfo*>(Shared().fonts.Find(key));
-        }
-        if (info != nullptr) {
-            return info->font;
-        }
+UiFontInfo* CPaintManagerUI::LookupFont(int id) {
+    if (id < 0) {
+        return nullptr;
     }
-    return DefaultFontInfo()->font;
+    CUiString key = FontKey(id);
+    auto* info = static_cast<UiFontInfo*>(fonts_.Find(key));
+    return info != nullptr ? info : static_cast<UiFontInfo*>(Shared().fonts.Find(key));
+}
+
+HFONT CPaintManagerUI::FontById(int id) {
+    UiFontInfo* info = LookupFont(id);
+    return info != nullptr ? info->font : DefaultFontInfo()->font;
 }
 
 UiFontInfo* CPaintManagerUI::FontInfoById(int id) {
-    if (id >= 0) {
-        CUiString key = FontKey(id);
-        auto* info = static_cast<UiFontInfo*>(fonts_.Find(key));
-        if (info == nullptr) {
-            info = static_cast<UiFontInfo*>(Shared().fonts.Find(key));
-        }
-        if (info != nullptr) {
-            FillMetrics(info);
-            return info;
-        }
+    UiFontInfo* info = LookupFont(id);
+    if (info == nullptr) {
+        return DefaultFontInfo();
     }
-    return DefaultFontInfo();
+    FillMetrics(info);
+    return info;
 }
 
 UiFontInfo* CPaintManagerUI::FontInfoByHandle(HFONT font) {

@@ -183,23 +183,24 @@ void CPaintManagerUI::FocusControl(CControlUI* control, bool focusWindow) {
     }
     if (focus_ != nullptr) {
         CControlUI* old = focus_;
-        UiEvent event;
-        event.type = UiEventType::KillFocus;
-        event.sender = control;
-        event.timestamp = GetTickCount();
-        old->HandleEvent(event);
+        SendFocusEvent(old, UiEventType::KillFocus, control);
         SendNotify(old, L"killfocus");
         focus_ = nullptr;
     }
     if (control != nullptr && control->Manager() == this && control->IsVisible() && control->IsEnabled()) {
         focus_ = control;
-        UiEvent event;
-        event.type = UiEventType::SetFocus;
-        event.sender = control;
-        event.timestamp = GetTickCount();
-        control->HandleEvent(event);
+        SendFocusEvent(control, UiEventType::SetFocus, control);
         SendNotify(control, L"setfocus");
     }
+}
+
+void CPaintManagerUI::SendFocusEvent(CControlUI* control, UiEventType type, CControlUI* sender) {
+    UiEvent event;
+    event.type = type;
+    event.sender = sender;
+    event.timestamp = GetTickCount();
+    event.mousePoint = lastMousePos_;
+    control->HandleEvent(event);
 }
 
 bool CPaintManagerUI::StartTimer(CControlUI* control, UINT id, UINT elapse) {

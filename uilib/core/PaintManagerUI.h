@@ -170,10 +170,13 @@ private:
 
     CUiStringPtrMap& ImageTable(bool shared);
     CUiStringPtrMap& FontTable(bool shared);
+    // The window's font of that id, else the shared one; null when neither.
+    UiFontInfo* LookupFont(int id);
     HFONT CreateScaledFont(const wchar_t* face, int size, int weight, bool underline, bool italic);
     void FillMetrics(UiFontInfo* info);
     void RetireFont(HFONT font);
     void DeliverNotify(UiNotify& notify);
+    void SendFocusEvent(CControlUI* control, UiEventType type, CControlUI* sender);
     void ClearResourceTables();
     static void ReleaseImages(CUiStringPtrMap& table);
     static void ReleaseFonts(CUiStringPtrMap& table);
