@@ -1,8 +1,8 @@
 #include "UiMarkup.h"
 
+#include "UiFileReader.h"
 #include "UiPlatform.h"
 #include "UiResourceLocation.h"
-#include "UiScopedHandles.h"
 
 #include <climits>
 #include <cstdlib>
@@ -325,39 +325,36 @@ bool CUiMarkup::LoadFromFile(const wchar_t* name, MarkupEncoding encoding) {
     if (name == nullptr) {
         return Failed(L"Error opening file");
     }
+    std::vector<unsigned char> block;
     if (!UiResourceLocation::ResourceZip().IsEmpty()) {
-        return LoadFromZip(ownName.Data(), encoding);
+        switch (ReadSkinZipEntry(ownName.Data(), kMaxFileSize, block)) {
+        case UiReadResult::Ok:
+            return LoadFromMemory(block.data(), block.size(), encoding);
+        case UiReadResult::OpenFailed:
+            return Failed(L"Error opening zip file");
+        case UiReadResult::NotFound:
+            return Failed(L"Could not find ziped file");
+        case UiReadResult::Empty:
+            return Failed(L"File is empty");
+        case UiReadResult::TooLarge:
+            return Failed(L"File too large");
+        default:
+            return Failed(L"Could not unzip file");
+        }
     }
     CUiString path = UiResourceLocation::ResourcePath() + ownName;
-    ScopedFileHandle file(CreateFileW(path.Data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
-        return Failed(L"Error opening file");
-    }
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size)) {
-        return Failed(L"Error opening file");
-    }
-    if (size.QuadPart == 0) {
+    switch (ReadFileBytes(path.Data(), kMaxFileSize, block)) {
+    case UiReadResult::Ok:
+        return LoadFromMemory(block.data(), block.size(), encoding);
+    case UiReadResult::Empty:
         return Failed(L"File is empty");
-    }
-    if (size.QuadPart > static_cast<LONGLONG>(kMaxFileSize)) {
+    case UiReadResult::TooLarge:
         return Failed(L"File too large");
-    }
-    std::vector<unsigned char> block(static_cast<size_t>(size.QuadPart));
-    size_t total = 0;
-    while (total < block.size()) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), block.data() + total, static_cast<DWORD>(block.size() - total), &read, nullptr) ||
-            read == 0) {
-            break;
-        }
-        total += read;
-    }
-    if (total < block.size()) {
+    case UiReadResult::ReadFailed:
         return Failed(L"Could not read file");
+    default:
+        return Failed(L"Error opening file");
     }
-    return LoadFromMemory(block.data(), block.size(), encoding);
 }
 
 int CUiMarkup::AddElement(int parent, int previous, const wchar_t* name) {

@@ -91,7 +91,6 @@ private:
     };
     struct OpenElement;
 
-    bool LoadFromZip(const wchar_t* name, MarkupEncoding encoding);
     // Converts the input into a new text block (owned by the caller); the
     // failure message, or null.
     static const wchar_t* DecodeInput(const void* bytes, size_t size, MarkupEncoding encoding, wchar_t*& text);
