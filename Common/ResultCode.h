@@ -14,5 +14,6 @@ enum ResultCode : int {
     CanNotOpenFile = 7,
 };
 
-// The fixed message of each code, filled during static initialisation.
+// The fixed message of each code, filled during static initialisation (with
+// the trace provider's registration) and never changed afterwards.
 const std::map<int, std::string>& ResultCodeMessages();

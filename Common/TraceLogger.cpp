@@ -1,5 +1,6 @@
 #include "TraceLogger.h"
 
+#include "ResultCode.h"
 #include "TextHelpers.h"
 
 #include <cstring>
@@ -104,6 +105,9 @@ TraceLogger& TraceLogger::Instance() {
 namespace {
 // Registers the provider before main, so a controller can enable it early.
 TraceLogger& g_registeredAtStartup = TraceLogger::Instance();
+// The result-code table is filled at the same time. Nothing looks a text up
+// in it, so without this reference the linker would leave it out.
+const std::map<int, std::string>& g_resultCodesAtStartup = ResultCodeMessages();
 }  // namespace
 
 UCHAR TraceLogger::EnableLevel() {

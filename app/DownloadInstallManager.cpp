@@ -3,12 +3,14 @@
 #include "GameConfig.h"
 #include "GameDownloadManager.h"
 #include "GameLaunch.h"
+#include "HttpDownloader.h"
 #include "PackageExtraction.h"
 #include "Paths.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
 #include "WindowMessages.h"
 
+#include <exception>
 #include <thread>
 
 namespace {
@@ -16,6 +18,8 @@ const wchar_t kGameFolder[] = L"Game";
 const wchar_t kPackageFile[] = L".\\Game\\GameSetup.zip";
 const wchar_t kDownloadFailedReason[] = L"游戏下载失败，请检查网络后重新打开启动器";
 const wchar_t kInstallFailedReason[] = L"游戏安装失败，请重新打开启动器";
+// Fixed text: logging from a handler must not allocate.
+const wchar_t kInstallFunction[] = L"DownloadInstallManager::RunInstall";
 }  // namespace
 
 DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& commandLine)
@@ -41,6 +45,10 @@ void DownloadInstallManager::Start() {
     SendText(WM_GAME_TOTAL_SIZE, FormatByteSize(totalSize));
     SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
     DownloadGame();
+}
+
+void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
+    downloadManager->SetReceiveTimeout(milliseconds);
 }
 
 void DownloadInstallManager::InitConfig() {
@@ -96,21 +104,49 @@ bool DownloadInstallManager::OnGameBackground(const std::wstring& imagePath) {
     return SendMessageW(mainWindow, WM_GAME_BACKGROUND, reinterpret_cast<WPARAM>(imagePath.c_str()), 0) != 0;
 }
 
-void DownloadInstallManager::OnGameDownloadFinish(const std::wstring* /*packagePath*/) {
+void DownloadInstallManager::OnGameDownloadFinish(const std::wstring* /*packagePath*/, unsigned resultCode) {
+    downloadResult = resultCode;
     // The manager lives until the process ends, so the plain pointer stays valid.
     DownloadInstallManager* manager = this;
-    std::thread([manager] { manager->RunInstall(); }).detach();
+    try {
+        std::thread([manager] { manager->RunInstallGuarded(); }).detach();
+    } catch (const std::exception& error) {
+        // Without a thread the install runs here: the window would otherwise
+        // wait for it for ever, with closing disabled.
+        TRACE_LOG_AS(L"DownloadInstallManager::OnGameDownloadFinish", TRACE_LEVEL_ERROR,
+                     L"install thread not started: %hs", error.what());
+        RunInstallGuarded();
+    }
+}
+
+void DownloadInstallManager::RunInstallGuarded() {
+    try {
+        RunInstall();
+    } catch (const std::exception& error) {
+        TRACE_LOG_AS(kInstallFunction, TRACE_LEVEL_ERROR, L"install failed: %hs", error.what());
+    } catch (...) {
+        TRACE_LOG_AS(kInstallFunction, TRACE_LEVEL_ERROR, L"install failed: unknown exception");
+    }
 }
 
 void DownloadInstallManager::RunInstall() {
-    // Whether a package arrived tells a failed download from a failed extraction.
-    const bool packageArrived = PathExists(CombinePath(GetModuleDir(), kPackageFile));
+    if (downloadResult != Success) {
+        // What arrived is known to be incomplete: it is never unpacked.
+        TRACE_LOG(TRACE_LEVEL_ERROR, L"download failed! code:%u", downloadResult);
+        std::wstring package = CombinePath(GetModuleDir(), kPackageFile);
+        if (PathExists(package)) {
+            RemoveFile(package);
+        }
+        ReportGamePlay(false);
+        SendText(WM_GAME_INSTALL_FAILED, kDownloadFailedReason);
+        return;
+    }
     if (DecompressionGame()) {
         StartGame();
         return;
     }
     ReportGamePlay(false);
-    SendText(WM_GAME_INSTALL_FAILED, packageArrived ? kInstallFailedReason : kDownloadFailedReason);
+    SendText(WM_GAME_INSTALL_FAILED, kInstallFailedReason);
 }
 
 bool DownloadInstallManager::DecompressionGame() {

@@ -22,13 +22,17 @@ public:
     DownloadInstallManager& operator=(const DownloadInstallManager&) = delete;
 
     virtual void OnGameDownloadProgress(unsigned percent, int bytesPerSecond, int userData);
-    virtual void OnGameDownloadFinish(const std::wstring* packagePath);
+    // resultCode: the downloader's HttpDownloadError; anything but Success
+    // means the package is missing or incomplete and is never extracted.
+    virtual void OnGameDownloadFinish(const std::wstring* packagePath, unsigned resultCode);
     virtual bool OnGameBackground(const std::wstring& imagePath);
     virtual void OnGameTotalSize(int totalBytes);
 
     // The whole flow, on the UI thread; returns once the download has been
     // started or found impossible.
     void Start();
+    // Lets a test wait less for a silent download connection; before Start().
+    void SetDownloadTimeoutForTesting(int milliseconds);
     void InitConfig();
     void DownloadGame();
 
@@ -39,6 +43,8 @@ public:
     void ReportGamePlay(bool success);
 
 private:
+    // The install thread's entry: nothing escapes it.
+    void RunInstallGuarded();
     void RunInstall();
     void SendText(UINT message, const std::wstring& text);
 
@@ -50,4 +56,6 @@ private:
     std::wstring launchParams;
     std::wstring gameId;
     uint64_t totalSize = 0;
+    // Written on the UI thread before the install thread that reads it starts.
+    unsigned downloadResult = 0;
 };

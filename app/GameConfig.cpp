@@ -58,7 +58,9 @@ void ReadGameConfig(const std::wstring& path, GameConfig& config) {
         std::vector<char> buffer(kReadBufferBytes);
         rapidjson::FileReadStream stream(closer.file, buffer.data(), buffer.size());
         rapidjson::Document document;
-        document.ParseStream(stream);
+        // Iterative: the nesting depth comes from the file and must not be
+        // able to exhaust the stack. The grammar stays the strict default.
+        document.ParseStream<rapidjson::kParseDefaultFlags | rapidjson::kParseIterativeFlag>(stream);
         if (document.HasParseError()) {
             TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json失败！");
             return;

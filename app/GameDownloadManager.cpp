@@ -25,7 +25,9 @@ void GameDownloadManager::StartDownload(const std::wstring& downloadUrl, const s
     if (PathExists(filePath)) {
         DeleteFileW(filePath.c_str());
     }
-    downloader->BeginDownload(url.c_str(), filePath.c_str(), 0, 0);
+    // With the platform's defaults a read on a silent connection may wait for
+    // ever; the downloader keeps the connect time-out shorter.
+    downloader->BeginDownload(url.c_str(), filePath.c_str(), receiveTimeoutMs, 0);
 }
 
 int GameDownloadManager::OnDownloadBegin(int /*userData*/) {
@@ -39,9 +41,9 @@ int GameDownloadManager::OnDownloadProgressChanged(unsigned percent, int bytesPe
     return 0;
 }
 
-int GameDownloadManager::OnDownloadFinish(unsigned /*resultCode*/, void* /*data*/, int /*userData*/) {
+int GameDownloadManager::OnDownloadFinish(unsigned resultCode, void* /*data*/, int /*userData*/) {
     if (std::shared_ptr<DownloadInstallManager> manager = owner.lock()) {
-        manager->OnGameDownloadFinish(&filePath);
+        manager->OnGameDownloadFinish(&filePath, resultCode);
     }
     return 0;
 }

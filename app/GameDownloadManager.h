@@ -21,12 +21,18 @@ public:
     int OnDownloadFinish(unsigned resultCode, void* data, int userData) override;
     int OnDownloadFileTotalSize(int totalBytes) override;
 
+    // How long a download waits on a silent connection before a read fails.
+    static constexpr int kReceiveTimeoutMs = 30000;
+
     void SetOwner(const std::shared_ptr<DownloadInstallManager>& manager);
     void StartDownload(const std::wstring& downloadUrl, const std::wstring& packagePath);
+    // Lets a test wait less than kReceiveTimeoutMs.
+    void SetReceiveTimeout(int milliseconds) { receiveTimeoutMs = milliseconds; }
 
 private:
     std::weak_ptr<DownloadInstallManager> owner;
     CHttpDownloader* downloader;  // owned
     std::wstring url;
     std::wstring filePath;
+    int receiveTimeoutMs = kReceiveTimeoutMs;
 };

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <exception>
 
 void LaunchGame(HWND mainWindow, const std::wstring& startPath, const std::wstring& launchParams,
                 const std::wstring& gameId) {
@@ -37,13 +38,20 @@ void LaunchGame(HWND mainWindow, const std::wstring& startPath, const std::wstri
 }
 
 void ReportGamePlay(const std::wstring& gameId, bool success) {
-    StatHelper::ExtData extdata;
-    extdata["is_success"] = success ? "1" : "0";
-    extdata["game_id"] = WideToAnsi(gameId);
+    // A report that cannot be sent changes nothing, not even when no thread
+    // can be started for it: the launch and the window's close still follow.
+    try {
+        StatHelper::ExtData extdata;
+        extdata["is_success"] = success ? "1" : "0";
+        extdata["game_id"] = WideToAnsi(gameId);
 
-    // The collector expects the low 32 bits of the calendar time, signed.
-    char timestamp[256] = {};
-    snprintf(timestamp, sizeof(timestamp), "%ld", static_cast<long>(static_cast<int32_t>(time(nullptr))));
+        // The collector expects the low 32 bits of the calendar time, signed.
+        char timestamp[256] = {};
+        snprintf(timestamp, sizeof(timestamp), "%ld", static_cast<long>(static_cast<int32_t>(time(nullptr))));
 
-    StatHelper::Instance().TrackEvent("game_event", "playvane_launcher_game_play", timestamp, extdata);
+        StatHelper::Instance().TrackEvent("game_event", "playvane_launcher_game_play", timestamp, extdata);
+    } catch (const std::exception& error) {
+        TRACE_LOG_AS(L"DownloadInstallManager::ReportGamePlay", TRACE_LEVEL_ERROR, L"play event not sent: %hs",
+                     error.what());
+    }
 }

@@ -48,6 +48,10 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// A host that has not answered by then will not; a caller's longer time-out
+// is meant for reads that wait on a slow link.
+constexpr DWORD kMaxConnectTimeoutMs = 15000;
+
 // clock() counts milliseconds with this runtime.
 DWORD ElapsedMs(clock_t from, clock_t to) {
     clock_t elapsed = to - from;
@@ -169,8 +173,12 @@ void HttpDownloadJob::ApplyTimeouts(HINTERNET handle) {
         return;
     DWORD timeout = static_cast<DWORD>(timeoutMs_);
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+        DWORD value = option == INTERNET_OPTION_CONNECT_TIMEOUT && timeout > kMaxConnectTimeoutMs
+                          ? kMaxConnectTimeoutMs
+                          : timeout;
+        InternetSetOptionW(handle, option, &value, sizeof(value));
+    }
 }
 
 unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
@@ -209,6 +217,7 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
     uint64_t downloaded = 0;
     WPARAM lastPercent = 0;
     int failedReads = 0;
+    DWORD readError = 0;
     clock_t last = clock();
     for (;;) {
         if (IsAbandoned())
@@ -216,13 +225,17 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
         std::memset(buffer.get(), 0, kBufferBytes);
         DWORD read = 0;
         BOOL ok = read_(c.request.Get(), buffer.get(), kBufferBytes, &read);
+        if (!ok)
+            readError = GetLastError();
         clock_t now = clock();
         DWORD speed = read * 1000 / ElapsedMs(last, now);
-        if (!ok) {
+        // After a read that failed (a time-out, a reset) Wine's WinINet reports
+        // the end of the body; short of the announced length it is no end.
+        if (!ok || (read == 0 && failedReads > 0 && downloaded < contentLength)) {
             // Bounded: a connection that keeps failing must still end the run.
-            if (++failedReads > kMaxReadRetries) {
+            if (++failedReads >= kMaxFailedReads) {
                 TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"InternetReadFile failed! lasterror:%d",
-                             static_cast<int>(GetLastError()));
+                             static_cast<int>(readError));
                 return ReadFailed;
             }
             Sleep(kReadRetryPauseMs);

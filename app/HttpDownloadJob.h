@@ -13,8 +13,9 @@
 class HttpDownloadJob {
 public:
     static constexpr DWORD kBufferBytes = 10240;
-    // Consecutive failed reads tolerated before the run gives up.
-    static constexpr int kMaxReadRetries = 3;
+    // The run gives up with ReadFailed at this many failed reads in a row,
+    // each retry following the last failure after the pause.
+    static constexpr int kMaxFailedReads = 3;
     static constexpr DWORD kReadRetryPauseMs = 200;
 
     HttpDownloadJob(HWND target, const std::wstring& url, const std::wstring& filePath, int timeoutMs);

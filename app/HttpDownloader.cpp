@@ -31,6 +31,9 @@ struct MessageWindowClass {
     }
 };
 
+// Fixed texts: logging from a handler must not allocate.
+const wchar_t kWindowProcFunction[] = L"CHttpDownloader::WindowProc";
+
 void FreeFinishData(LPARAM data) {
     delete[] reinterpret_cast<char*>(data);
 }
@@ -116,17 +119,36 @@ void CHttpDownloader::DropQueuedEvents() {
     }
 }
 
+// Nothing may escape a thread's entry: it would end the process.
 unsigned __stdcall CHttpDownloader::DownloadThreadProc(void* param) {
     std::unique_ptr<std::shared_ptr<HttpDownloadJob>> job(static_cast<std::shared_ptr<HttpDownloadJob>*>(param));
     try {
         (*job)->Run();
-    } catch (const std::exception&) {
-        (*job)->Post(WM_HTTPDOWNLOAD_FINISH, OutOfMemory, 0);
+    } catch (...) {
+        TRACE_LOG_AS(L"CHttpDownloader::DownloadThreadProc", TRACE_LEVEL_ERROR, L"download worker failed: exception");
+        try {
+            (*job)->Post(WM_HTTPDOWNLOAD_FINISH, OutOfMemory, 0);
+        } catch (...) {
+        }
     }
     return 1;
 }
 
+// The shipped 32-bit build unwinds with DWARF-2, which cannot cross the
+// system's frames between DispatchMessage and this procedure: an exception
+// from a listener must stop here, or the process ends.
 LRESULT CALLBACK CHttpDownloader::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return HandleMessage(hwnd, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        TRACE_LOG_AS(kWindowProcFunction, TRACE_LEVEL_ERROR, L"message %u failed: %hs", message, error.what());
+    } catch (...) {
+        TRACE_LOG_AS(kWindowProcFunction, TRACE_LEVEL_ERROR, L"message %u failed: unknown exception", message);
+    }
+    return 0;
+}
+
+LRESULT CHttpDownloader::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -178,6 +200,8 @@ void CHttpDownloader::OnDownloadProgressChanged(WPARAM wParam, LPARAM lParam) {
 }
 
 void CHttpDownloader::OnDownloadFinish(WPARAM wParam, LPARAM lParam) {
+    // Freed after the listeners, even when one of them throws.
+    std::unique_ptr<char[]> data(reinterpret_cast<char*>(lParam));
     if (workerThread) {
         CloseHandle(workerThread);
         workerThread = nullptr;
@@ -186,10 +210,9 @@ void CHttpDownloader::OnDownloadFinish(WPARAM wParam, LPARAM lParam) {
     if (job_)
         memoryBody = std::move(job_->body);
     TRACE_LOG(TRACE_LEVEL_VERBOSE, L"Enter");
-    int data = userData;
+    int userDataOfRun = userData;
     for (size_t i = 0; i < listeners.size(); ++i)
-        listeners[i]->OnDownloadFinish(static_cast<unsigned>(wParam), reinterpret_cast<void*>(lParam), data);
-    FreeFinishData(lParam);
+        listeners[i]->OnDownloadFinish(static_cast<unsigned>(wParam), data.get(), userDataOfRun);
 }
 
 void CHttpDownloader::OnDownloadFileTotalSize(LPARAM lParam) {

@@ -30,7 +30,7 @@ enum HttpDownloadError : unsigned {
     CreateFileFailed = 9,
     OutOfMemory = 10,
     WriteFailed = 11,
-    // Reading the body kept failing after a few retries.
+    // Reading the body failed 3 times in a row, 200 ms apart.
     ReadFailed = 12,
     // The body ended cleanly before the announced Content-Length.
     Incomplete = 13,
@@ -68,6 +68,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // The message map: true when the message was one of the downloader's.
     bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnDownloadBegin();

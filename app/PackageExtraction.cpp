@@ -1,5 +1,6 @@
 #include "PackageExtraction.h"
 
+#include "FolderTree.h"
 #include "Paths.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
@@ -102,10 +103,11 @@ bool RemoveGameFile(const std::wstring& path) {
 void RemoveGameDir(const std::wstring& path) {
     try {
         TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove_all file start!");
-        std::filesystem::remove_all(std::filesystem::path(path));
-        TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove_all file end!");
-    } catch (const std::filesystem::filesystem_error&) {
-        TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
+        if (RemoveFolderTree(path)) {
+            TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove_all file end!");
+        } else {
+            TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
+        }
     } catch (const std::exception&) {
         TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
     } catch (...) {

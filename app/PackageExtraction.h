@@ -19,5 +19,6 @@ constexpr int kUnzipExportMissing = -2;   // the DLL lacks mini_unzip_dll
 bool DecompressGamePackage(HWND mainWindow);
 // True when the file existed and was deleted. Never throws.
 bool RemoveGameFile(const std::wstring& path);
-// Removes the folder tree; failures are only logged. Never throws.
+// Removes the folder tree without following links out of it (FolderTree.h);
+// failures are only logged. Never throws.
 void RemoveGameDir(const std::wstring& path);

@@ -9,6 +9,8 @@
 // streamed to disk. Entry names, encryption and compression methods are all
 // checked before the first file is written; data faults (CRC, sizes, corrupt
 // deflate) are found while writing and leave the files already written in place.
+// An archive with data glued in front (a self-extractor stub) is read as
+// Info-ZIP reads it: its offsets are taken as short by the prefix.
 // Exported undecorated, cdecl. Returns 0 on success or one of these codes:
 
 #define MINI_UNZIP_OK 0
@@ -19,7 +21,8 @@
 #define MINI_UNZIP_OVERLAPPING_ENTRIES 5    /* entries sharing bytes with each other or the directory */
 #define MINI_UNZIP_TOO_MANY_ENTRIES 6       /* over 262144 entries or a directory over 64 MiB */
 #define MINI_UNZIP_UNSAFE_NAME 7            /* absolute, drive letter, UNC, "..", NUL, forbidden
-                                               characters, device names, over 1024 bytes */
+                                               characters, device names, over 1024 bytes; or a
+                                               path through a link that leads out of the folder */
 #define MINI_UNZIP_ENCRYPTED 8
 #define MINI_UNZIP_UNSUPPORTED_METHOD 9     /* anything but stored (0) and deflate (8) */
 #define MINI_UNZIP_BAD_DATA 10              /* corrupt deflate stream */

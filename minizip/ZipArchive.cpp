@@ -101,6 +101,24 @@ bool ApplyZip64(const unsigned char* data, size_t size, bool wideUncompressed, b
            (!wideOffset || take(entry.localHeaderOffset));
 }
 
+// Judged from the decoded name: in GBK, Big5 and Shift-JIS the byte 0x5C is
+// also a trail byte, so a raw name ending in it may well name a file. An
+// entry without data that its attributes mark as a folder is one too.
+bool IsFolderEntry(const ZipEntry& entry, unsigned char host) {
+    constexpr uint32_t kDosDirectory = 0x10;
+    constexpr uint32_t kUnixTypeMask = 0170000;
+    constexpr uint32_t kUnixDirectory = 0040000;
+    if (!entry.name.empty() && (entry.name.back() == L'/' || entry.name.back() == L'\\')) {
+        return true;
+    }
+    if (entry.uncompressedSize != 0) {
+        return false;
+    }
+    bool unixMade = host == kHostUnix || host == kHostMac;
+    return (entry.externalAttributes & kDosDirectory) != 0 ||
+           (unixMade && ((entry.externalAttributes >> 16) & kUnixTypeMask) == kUnixDirectory);
+}
+
 class VectorSink : public ZipSink {
 public:
     explicit VectorSink(std::vector<unsigned char>& out) : out_(out) {}
@@ -275,7 +293,8 @@ ZipResult ZipArchive::ReadCentralDirectory() {
     uint64_t directoryOffset = 0;
     uint64_t directorySize = 0;
     uint64_t entryCount = 0;
-    ZipResult result = FindEndRecord(directoryOffset, directorySize, entryCount);
+    uint64_t prefix = 0;
+    ZipResult result = FindEndRecord(directoryOffset, directorySize, entryCount, prefix);
     if (result != ZipResult::Ok) {
         return result;
     }
@@ -293,10 +312,18 @@ ZipResult ZipArchive::ReadCentralDirectory() {
     if (result != ZipResult::Ok) {
         return result;
     }
+    for (ZipEntry& entry : entries_) {
+        // An offset the prefix would wrap past 2^64 points in front of the archive.
+        if (entry.localHeaderOffset > UINT64_MAX - prefix) {
+            return ZipResult::OverlappingEntries;
+        }
+        entry.localHeaderOffset += prefix;
+    }
     return CheckOverlaps(directoryOffset);
 }
 
-ZipResult ZipArchive::FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entryCount) {
+ZipResult ZipArchive::FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entryCount,
+                                    uint64_t& prefix) {
     if (fileSize_ < kEndSize) {
         return ZipResult::BadArchive;
     }
@@ -335,11 +362,24 @@ ZipResult ZipArchive::FindEndRecord(uint64_t& directoryOffset, uint64_t& directo
     unsigned char locator[kZip64LocatorSize];
     if (endOffset >= kZip64LocatorSize && ReadAt(endOffset - kZip64LocatorSize, locator, sizeof(locator)) &&
         Get32(locator) == kZip64LocatorSignature) {
+        const uint64_t locatorOffset = endOffset - kZip64LocatorSize;
         uint64_t zip64EndOffset = Get64(locator + 8);
         unsigned char record[kZip64EndSize];
-        if (Get32(locator + 4) != 0 || zip64EndOffset + kZip64EndSize > endOffset - kZip64LocatorSize ||
-            !ReadAt(zip64EndOffset, record, sizeof(record)) || Get32(record) != kZip64EndSignature) {
+        auto recordAt = [&](uint64_t offset) {
+            return offset <= locatorOffset && locatorOffset - offset >= kZip64EndSize &&
+                   ReadAt(offset, record, sizeof(record)) && Get32(record) == kZip64EndSignature;
+        };
+        if (Get32(locator + 4) != 0) {
             return ZipResult::BadArchive;
+        }
+        // Behind a prefix the record is not where the locator says; Info-ZIP
+        // then looks right before the locator, where writers put it.
+        if (!recordAt(zip64EndOffset)) {
+            uint64_t guess = locatorOffset - kZip64EndSize;
+            if (locatorOffset < kZip64EndSize || guess <= zip64EndOffset || !recordAt(guess)) {
+                return ZipResult::BadArchive;
+            }
+            zip64EndOffset = guess;
         }
         if (Get32(record + 16) != 0 || Get32(record + 20) != 0 || Get64(record + 24) != Get64(record + 32)) {
             return ZipResult::BadArchive;
@@ -351,6 +391,20 @@ ZipResult ZipArchive::FindEndRecord(uint64_t& directoryOffset, uint64_t& directo
     } else if ((disk != 0 && disk != 0xFFFF) || (directoryDisk != 0 && directoryDisk != 0xFFFF) ||
                diskEntries != entryCount) {
         return ZipResult::BadArchive;
+    }
+    // Data glued in front of a finished archive (a self-extractor stub, a
+    // signature) leaves every recorded offset short by its size. As Info-ZIP
+    // and Python do, take that size from where the directory really ends, and
+    // believe it only when a directory record starts at the shifted place.
+    prefix = 0;
+    unsigned char signature[4];
+    auto directoryAt = [&](uint64_t offset) {
+        return ReadAt(offset, signature, sizeof(signature)) && Get32(signature) == kCentralHeaderSignature;
+    };
+    if (entryCount != 0 && directorySize < directoryEnd && directoryOffset < directoryEnd - directorySize &&
+        !directoryAt(directoryOffset) && directoryAt(directoryEnd - directorySize)) {
+        prefix = directoryEnd - directorySize - directoryOffset;
+        directoryOffset += prefix;
     }
     if (directoryOffset > directoryEnd || directorySize > directoryEnd - directoryOffset) {
         return directoryOffset + directorySize > fileSize_ ? ZipResult::Truncated : ZipResult::BadArchive;
@@ -422,8 +476,7 @@ ZipResult ZipArchive::ParseDirectory(const std::vector<unsigned char>& directory
         if (!zip64Seen && (wideUncompressed || wideCompressed || wideOffset)) {
             return ZipResult::BadArchive;
         }
-        char last = nameSize > 0 ? entry.rawName.back() : '\0';
-        entry.isDirectory = last == '/' || last == '\\';
+        entry.isDirectory = IsFolderEntry(entry, h[5]);
         entries_.push_back(std::move(entry));
         pos += kCentralHeaderSize + nameSize + extraSize + commentSize;
     }

@@ -14,7 +14,8 @@ enum class ZipResult : int {
     Truncated = 4,            // data or headers run past the end of the file
     OverlappingEntries = 5,   // two entries share bytes, or an entry runs into the directory
     TooManyEntries = 6,       // more entries or a larger directory than the reader accepts
-    UnsafeName = 7,           // absolute, drive, UNC, "..", forbidden characters, NUL, device names
+    UnsafeName = 7,           // absolute, drive, UNC, "..", forbidden characters, NUL, device names,
+                              // or a path through a link that leads out of the destination
     Encrypted = 8,
     UnsupportedMethod = 9,    // neither stored nor deflate
     BadData = 10,             // the deflate stream is corrupt
@@ -92,7 +93,10 @@ public:
 
 private:
     ZipResult ReadCentralDirectory();
-    ZipResult FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entryCount);
+    // `prefix`: bytes glued in front of the archive after it was written,
+    // which every recorded offset is short by.
+    ZipResult FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entryCount,
+                            uint64_t& prefix);
     ZipResult ParseDirectory(const std::vector<unsigned char>& directory, uint64_t entryCount);
     ZipResult CheckOverlaps(uint64_t directoryOffset);
     ZipResult LocateData(const ZipEntry& entry, uint64_t& dataOffset);

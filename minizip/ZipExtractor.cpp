@@ -127,22 +127,67 @@ ZipResult CheckEntries(const ZipArchive& archive, std::vector<std::wstring>& pat
     return ZipResult::Ok;
 }
 
-// Entries usually come folder by folder: remembering the last folder made
-// saves a file-system query per file.
+// Where an open file or folder really is, links followed; "" when the file
+// system cannot tell.
+std::wstring RealPathOf(HANDLE handle) {
+    std::wstring real(MAX_PATH, L'\0');
+    DWORD units = GetFinalPathNameByHandleW(handle, &real[0], MAX_PATH, VOLUME_NAME_DOS);
+    if (units >= MAX_PATH) {
+        real.resize(units);
+        units = GetFinalPathNameByHandleW(handle, &real[0], units, VOLUME_NAME_DOS);
+    }
+    real.resize(units < real.size() ? units : 0);
+    return real;
+}
+
+std::wstring RealPath(const std::wstring& path) {
+    FileHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.Get() == INVALID_HANDLE_VALUE ? std::wstring() : RealPathOf(handle.Get());
+}
+
+// Checks that what entries are written through stays in the destination: a
+// junction or symbolic link left in it (a Unix link under Wine) must not carry
+// an entry out. Entries usually come folder by folder: remembering the last
+// folder made saves file-system queries per file.
 class FolderMaker {
 public:
-    bool Make(const std::wstring& path) {
+    explicit FolderMaker(const std::wstring& base) : base_(base), realBase_(RealPath(base)) {}
+
+    ZipResult Make(const std::wstring& path) {
         if (path == last_) {
-            return true;
+            return ZipResult::Ok;
+        }
+        // The deepest part that exists already decides where the rest goes.
+        std::wstring existing = path;
+        while (existing.size() > base_.size() && GetFileAttributesW(existing.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            existing.resize(existing.find_last_of(L'\\'));
+        }
+        if (existing.size() > base_.size() && !LeadsInside(existing)) {
+            return ZipResult::UnsafeName;
         }
         if (!CreateFolderTree(path)) {
-            return false;
+            return ZipResult::CreateFolderFailed;
         }
         last_ = path;
-        return true;
+        return ZipResult::Ok;
     }
 
+    // For an existing file or folder below the destination. Where the file
+    // system cannot name handles, the checked names are the last word.
+    bool LeadsInside(const std::wstring& path) const { return realBase_.empty() || IsInsideBase(RealPath(path)); }
+    bool LeadsInside(HANDLE file) const { return realBase_.empty() || IsInsideBase(RealPathOf(file)); }
+
 private:
+    bool IsInsideBase(const std::wstring& real) const {
+        return real.size() > realBase_.size() + 1 && real[realBase_.size()] == L'\\' &&
+               CompareStringOrdinal(real.c_str(), static_cast<int>(realBase_.size()), realBase_.c_str(),
+                                    static_cast<int>(realBase_.size()), TRUE) == CSTR_EQUAL;
+    }
+
+    const std::wstring base_;
+    const std::wstring realBase_;
     std::wstring last_;
 };
 
@@ -157,15 +202,34 @@ ZipResult ExtractEntry(ZipArchive& archive, int index, const std::wstring& base,
         return ZipResult::UnsafeName;
     }
     if (entry.isDirectory) {
-        return folders.Make(path) ? ZipResult::Ok : ZipResult::CreateFolderFailed;
+        return folders.Make(path);
     }
     size_t cut = path.find_last_of(L'\\');
-    if (cut > base.size() && !folders.Make(path.substr(0, cut))) {
-        return ZipResult::CreateFolderFailed;
+    if (cut > base.size()) {
+        ZipResult made = folders.Make(path.substr(0, cut));
+        if (made != ZipResult::Ok) {
+            return made;
+        }
+    }
+    // An existing file may be a link to one elsewhere, which creating would truncate.
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !folders.LeadsInside(path)) {
+        return ZipResult::UnsafeName;
     }
     FileHandle file(CreateOutputFile(path));
     if (file.Get() == INVALID_HANDLE_VALUE) {
         return ZipResult::WriteFailed;
+    }
+    // A link to nothing looks like no file at all, and creating it made its target.
+    if (!folders.LeadsInside(file.Get())) {
+        file.Close();
+        FileHandle made(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+        FILE_DISPOSITION_INFO disposition = {};
+        disposition.DeleteFile = TRUE;
+        if (made.Get() != INVALID_HANDLE_VALUE) {
+            SetFileInformationByHandle(made.Get(), FileDispositionInfo, &disposition, sizeof(disposition));
+        }
+        return ZipResult::UnsafeName;
     }
     FileSink sink(file.Get());
     ZipResult result = archive.ReadEntry(index, sink);
@@ -195,7 +259,7 @@ ZipResult ExtractAll(const std::wstring& archivePath, const std::wstring& folder
     if (!CreateFolderTree(base)) {
         return ZipResult::CreateFolderFailed;
     }
-    FolderMaker folders;
+    FolderMaker folders(base);
     for (size_t i = 0; i < paths.size(); ++i) {
         result = ExtractEntry(archive, static_cast<int>(i), base, paths[i], folders);
         if (result != ZipResult::Ok) {

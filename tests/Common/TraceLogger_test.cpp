@@ -1,9 +1,11 @@
 #include "TraceLogger.h"
 
 #include "FakeTraceController.h"
+#include "TestEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -238,4 +240,19 @@ TEST(QualifiedFunctionName, StripsReturnTypeAndParameters) {
     EXPECT_EQ(L"Box<T>::Get", QualifiedFunctionName("std::map<int, int> Box<T>::Get(int) const [with T = int]"));
     EXPECT_EQ(L"A::operator()", QualifiedFunctionName("bool A::operator()(int)"));
     EXPECT_EQ(L"A::Run::<lambda>", QualifiedFunctionName("A::Run(int)::<lambda()>"));
+}
+
+// This binary never calls the result-code table's accessor, yet the table
+// must be part of every program that logs, filled before the entry point
+// runs. Its texts are compiled into code, so the accessor's name is looked
+// for in the executable's symbol table (test binaries are not stripped).
+TEST(TraceLoggerStartup, TheResultCodeTableComesWithTheLogger) {
+    // Reversed, so that this file does not put the name into the image itself.
+    std::string name = "segasseMedoCtluseR81Z_";
+    std::reverse(name.begin(), name.end());
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    std::string image = testenv::ReadFileBytes(self);
+    ASSERT_FALSE(image.empty());
+    EXPECT_TRUE(image.find(name) != std::string::npos) << "the result-code table is not linked";
 }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -176,9 +177,17 @@ protected:
     static std::string Config(const std::string& members) { return "{\"GameInfo\": {" + members + "}}"; }
 };
 
-bool HasTraceMessage(const FlowResult& flow, const std::wstring& message) {
+bool HasTraceMessage(const FlowResult& flow, const std::wstring& message, bool prefixOnly = false) {
     for (const std::wstring& line : flow.trace) {
-        if (TraceMessage(line) == message) return true;
+        std::wstring text = TraceMessage(line);
+        if (prefixOnly ? text.compare(0, message.size(), message) == 0 : text == message) return true;
+    }
+    return false;
+}
+
+bool HasTraceFunction(const FlowResult& flow, const std::wstring& function) {
+    for (const std::wstring& line : flow.trace) {
+        if (TraceFunction(line) == function) return true;
     }
     return false;
 }
@@ -213,6 +222,8 @@ TEST(LauncherChild, RunFlow) {
     ASSERT_NE(nullptr, window.Handle());
 
     auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), testenv::Var(L"LAUNCHER_PARAMS"));
+    int receiveTimeoutMs = _wtoi(testenv::Var(L"LAUNCHER_RECEIVE_TIMEOUT_MS").c_str());
+    if (receiveTimeoutMs != 0) manager->SetDownloadTimeoutForTesting(receiveTimeoutMs);
     manager->Start();
 
     // Flows that end in silence (an empty link) are watched for a short while only.
@@ -282,29 +293,31 @@ TEST_F(LauncherFlowTest, FreshInstallDownloadsExtractsAndStartsTheGame) {
     EXPECT_EQ(static_cast<UINT>(WM_GAME_BACKGROUND), m[0].id);
     EXPECT_EQ(folder + L"\\skin\\bg.png", m[0].text);
     EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), m[1].id);
-    EXPECT_EQ(FormatByteSize(12345), m[1].text);
+    EXPECT_EQ(L"12KB", m[1].text);
     EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), m[2].id);
     EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), m[3].id);
-    EXPECT_EQ(FormatByteSize(10000000), m[3].text);
+    EXPECT_EQ(L"9.5MB", m[3].text);
 
-    // Then progress triples with rising percentages, extraction, close.
+    // Then progress triples with rising percentages, extraction, close. The
+    // downloaded size follows the percentage of the 10,000,000-byte package.
+    std::map<unsigned, std::wstring> expectedSizes = {
+        {1, L"98KB"}, {10, L"977KB"}, {11, L"1.0MB"}, {50, L"4.8MB"}, {99, L"9.4MB"}, {100, L"9.5MB"},
+    };
     size_t i = 4;
     unsigned lastPercent = 0;
-    bool sawHalf = false;
     for (; i + 2 < m.size() && m[i].id == WM_GAME_PROGRESS; i += 3) {
         EXPECT_GT(m[i].value, lastPercent);
         lastPercent = static_cast<unsigned>(m[i].value);
         EXPECT_EQ(static_cast<UINT>(WM_GAME_SPEED), m[i + 1].id);
         EXPECT_NE(std::wstring::npos, m[i + 1].text.find(L"/s"));
         EXPECT_EQ(static_cast<UINT>(WM_GAME_CURRENT_SIZE), m[i + 2].id);
-        uint64_t expected = static_cast<uint64_t>(10000000 * (lastPercent / 100.0));
-        EXPECT_EQ(FormatByteSize(expected), m[i + 2].text);
-        if (lastPercent == 50) {
-            sawHalf = true;
-            EXPECT_EQ(FormatByteSize(5000000), m[i + 2].text);
+        auto expected = expectedSizes.find(lastPercent);
+        if (expected != expectedSizes.end()) {
+            EXPECT_EQ(expected->second, m[i + 2].text) << lastPercent << "%";
+            expectedSizes.erase(expected);
         }
     }
-    EXPECT_TRUE(sawHalf);
+    EXPECT_TRUE(expectedSizes.empty()) << "percentages never shown: " << expectedSizes.size();
     EXPECT_EQ(100u, lastPercent);
     ASSERT_EQ(i + 2, m.size());
     EXPECT_EQ(static_cast<UINT>(WM_GAME_UNZIP_DONE), m[i].id);
@@ -336,14 +349,28 @@ TEST_F(LauncherFlowTest, EmptyLinkShowsTheWindowAndStops) {
     EXPECT_EQ(before, PlayEvents().size());
 }
 
-TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheFailureMessage) {
-    const char* routes[] = {"/status/404", "/chunked/game.zip", "/short/3000000/game.zip", "/files/corrupt.zip"};
+// A download that did not finish whole is reported as a download failure and
+// never reaches extraction; only a whole package that cannot be unpacked is
+// an install failure.
+TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
+    const std::wstring downloadFailed = L"游戏下载失败，请检查网络后重新打开启动器";
+    const std::wstring installFailed = L"游戏安装失败，请重新打开启动器";
+    struct Case {
+        const char* route;
+        const std::wstring& reason;
+    } cases[] = {
+        {"/status/404", downloadFailed},              // no package file at all
+        {"/chunked/game.zip", downloadFailed},        // no Content-Length
+        {"/short/3000000/game.zip", downloadFailed},  // a partial package on disk
+        {"/reset/3000000/game.zip", downloadFailed},
+        {"/files/corrupt.zip", installFailed},        // whole, but not an archive
+    };
     int index = 0;
-    for (const char* route : routes) {
-        SCOPED_TRACE(route);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.route);
         std::wstring folder = MakeLauncher(L"fail" + std::to_wstring(index++),
                                            Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-9",
-            "game_url": ")" + ServerUrl(route) + "\""));
+            "game_url": ")" + ServerUrl(c.route) + "\""));
         size_t before = PlayEvents().size();
 
         FlowResult flow = RunLauncher(folder, L"");
@@ -351,7 +378,8 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheFailureMessage) {
         ASSERT_TRUE(flow.childExited);
         ASSERT_FALSE(flow.messages.empty());
         EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-        EXPECT_FALSE(flow.messages.back().text.empty());
+        EXPECT_EQ(c.reason, flow.messages.back().text);
+        EXPECT_EQ(&c.reason == &installFailed, HasTraceFunction(flow, L"DownloadInstallManager::DecompressionGame"));
         EXPECT_FALSE(flow.Received(WM_CLOSE));
         EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
         EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
@@ -360,6 +388,32 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheFailureMessage) {
         EXPECT_EQ("0", report.extdata["is_success"]);
         EXPECT_EQ("g-9", report.extdata["game_id"]);
     }
+}
+
+// The server sends the headers and the first 100 KB, then keeps the
+// connection open in silence. With the receive time-out shortened to 1 s the
+// download fails after it and the read retries, as any failed download does.
+TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
+    std::wstring folder = MakeLauncher(L"stall", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-5",
+        "game_url": ")" + ServerUrl("/stall/100000/game.zip") + "\""));
+    size_t before = PlayEvents().size();
+
+    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
+    FlowResult flow = RunLauncher(folder, L"", 20000);
+    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", nullptr);
+
+    ASSERT_TRUE(flow.childExited);
+    ASSERT_FALSE(flow.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+    EXPECT_FALSE(flow.messages.back().text.empty());
+    EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
+    EXPECT_FALSE(flow.Received(WM_CLOSE));
+    EXPECT_TRUE(HasTraceMessage(flow, L"InternetReadFile failed! lasterror:", true));
+    EXPECT_FALSE(HasTraceMessage(flow, L"Body ended early!", true));
+    EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+    StatReport report = OnePlayEventSince(before);
+    EXPECT_EQ("0", report.extdata["is_success"]);
+    EXPECT_EQ("g-5", report.extdata["game_id"]);
 }
 
 TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
@@ -374,7 +428,7 @@ TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
         if (message.id == WM_GAME_TOTAL_SIZE) totals.push_back(message.text);
     }
     ASSERT_EQ(2u, totals.size());
-    EXPECT_EQ(FormatByteSize(10000000), totals[0]);
+    EXPECT_EQ(L"9.5MB", totals[0]);
     EXPECT_EQ(L"0B", totals[1]);
     EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
 }

@@ -137,3 +137,16 @@ TEST_F(GameConfigTest, EachFailureLogsItsLine) {
     EXPECT_EQ(L"解析json失败！", TraceMessage(lines[1]));
     EXPECT_EQ(L"DownloadInstallManager::InitConfig", TraceFunction(lines[0]));
 }
+
+// Nesting depth comes from the file: it must not be able to exhaust the stack.
+TEST_F(GameConfigTest, DeepNestingFailsToParseInsteadOfCrashing) {
+    const size_t depth = 100000;
+    TraceCapture capture;
+    ExpectDefaults(Read(std::string(depth, '[')));
+    ExpectDefaults(Read(std::string(depth, '[') + std::string(depth, ']')));
+    GameConfig config = Read("{\"GameInfo\": {\"game_id\": \"deep\", \"pad\": " + std::string(depth, '[') +
+                             std::string(depth, ']') + "}}");
+    EXPECT_EQ(L"deep", config.gameId);
+    EXPECT_EQ(1u, capture.CountMessage(L"解析json失败！"));
+    EXPECT_EQ(0u, capture.CountMessage(L"解析json异常！"));
+}

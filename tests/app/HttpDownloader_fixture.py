@@ -15,6 +15,8 @@ def setup(ctx):
     with open(os.path.join(root, "small.bin"), "wb") as f:
         f.write(bytes(range(256)) * 40 + b"tail")
     open(os.path.join(root, "empty.bin"), "wb").close()
+    with open(os.path.join(root, "slow.bin"), "wb") as f:
+        f.write(os.urandom(24 * 1024 + 100))
     ctx.env["HTTP_TEST_PORT"] = str(http_server.start(ctx, root))
     try:
         certfile, keyfile = test_ca.install(ctx)

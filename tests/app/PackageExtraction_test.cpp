@@ -5,11 +5,13 @@
 #include "Paths.h"
 #include "TestEnv.h"
 #include "TestWindow.h"
+#include "TextHelpers.h"
 #include "WindowMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -162,6 +164,9 @@ TEST_F(PackageExtraction, RemoveGameFileLogsEachStep) {
 TEST_F(PackageExtraction, RemoveGameDirRemovesTheTreeOrLogsTheError) {
     CreateDirs(game_ + L"\\a\\b");
     ASSERT_TRUE(testenv::WriteFileBytes(game_ + L"\\a\\b\\file.bin", "data"));
+    ASSERT_TRUE(testenv::WriteFileBytes(game_ + L"\\a\\locked.bin", "data"));
+    ASSERT_TRUE(SetFileAttributesW((game_ + L"\\a\\locked.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW((game_ + L"\\a\\b").c_str(), FILE_ATTRIBUTE_READONLY));
     TraceCapture capture;
     RemoveGameDir(game_);
     EXPECT_FALSE(PathExists(game_));
@@ -180,6 +185,44 @@ TEST_F(PackageExtraction, RemoveGameDirRemovesTheTreeOrLogsTheError) {
     EXPECT_EQ(Messages(capture, L"DownloadInstallManager::RemoveDir"),
               (std::vector<std::wstring>{L"remove_all file start!", L"remove all file error!"}));
     EXPECT_TRUE(PathExists(held));
+}
+
+// Each Game folder laid out by the fixture holds a Unix link to a folder or
+// file beside it. Wine shows the link to a folder as a reparse point and the
+// link to a file as a plain file, and it opens, deletes or renames either
+// only as its target.
+TEST_F(PackageExtraction, RemoveGameDirNeverFollowsALinkOutOfTheFolder) {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        {L"folder", L"link"}, {L"nested", L"a\\b\\link"}, {L"file", L"link.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        std::wstring base = testenv::TempDir() + L"\\linked\\" + c.first;
+        std::wstring game = base + L"\\Game";
+        auto outside = testenv::ReadFileTree(base + L"\\outside");
+        ASSERT_EQ(outside.size(), 2u);
+        ASSERT_TRUE(PathExists(game + L"\\" + c.second));
+        ASSERT_TRUE(SetFileAttributesW((game + L"\\data\\locked.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+
+        TraceCapture capture;
+        RemoveGameDir(game);
+
+        EXPECT_TRUE(testenv::ReadFileTree(base + L"\\outside") == outside);
+        EXPECT_EQ(testenv::ListTree(base + L"\\outside").size(), 3u);
+        // Windows removes every link. Wine can reach a link to a folder only
+        // through its target, so that link and the folders holding it stay, and nothing else.
+        const std::wstring link = c.second + L"\\";
+        for (const auto& item : testenv::ListTree(game)) {
+            std::wstring entry = item.first + L"\\";
+            EXPECT_TRUE(link.compare(0, entry.size(), entry) == 0 || entry.compare(0, link.size(), link) == 0)
+                << WideToAnsi(item.first);
+        }
+        if (std::wstring(c.first) == L"file") {
+            EXPECT_FALSE(PathExists(game));
+        }
+        EXPECT_EQ(Messages(capture, L"DownloadInstallManager::RemoveDir"),
+                  (std::vector<std::wstring>{L"remove_all file start!", PathExists(game) ? L"remove all file error!"
+                                                                                         : L"remove_all file end!"}));
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
                            then nothing until the server stops
   /reset/<bytes>/<name>    the file's full Content-Length, its first <bytes> bytes,
                            then a connection reset (RST) instead of a clean close
+  /trickle/<bytes>/<name>  the file with Content-Length, <bytes> bytes every quarter second
   /redirect/<name>         302 to /files/<name>
   /paced/<ms>/<name>       the file with Content-Length, in 100 even parts spread over
                            about <ms> milliseconds (a throttled line)
@@ -67,6 +68,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
                 self._send_paced(parts[2], int(parts[1]) / 1000.0, send_body)
             elif route in ("short", "stall", "reset") and len(parts) == 3:
                 self._send_partial(parts[2], int(parts[1]), route)
+            elif route == "trickle" and len(parts) == 3:
+                self._send_trickle(parts[2], int(parts[1]))
             elif route == "redirect" and len(parts) >= 2:
                 self.send_response(302)
                 self.send_header("Location", "/files/" + "/".join(parts[1:]))
@@ -141,6 +144,18 @@ class _Handler(http.server.BaseHTTPRequestHandler):
                 # Paced against the clock, so slow writes do not add up.
                 delay = began + seconds * (part + 1) / parts - time.monotonic()
                 if delay > 0 and self.server.stopping.wait(delay):
+                    return
+
+    def _send_trickle(self, name, count):
+        path = self._read(name)
+        if path is None:
+            return self._send_status(404, True)
+        self._send_headers(200, os.path.getsize(path))
+        with open(path, "rb") as f:
+            while block := f.read(count):
+                self.wfile.write(block)
+                self.wfile.flush()
+                if self.server.stopping.wait(0.25):
                     return
 
     def _send_partial(self, name, count, ending):

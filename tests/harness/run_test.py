@@ -70,7 +70,8 @@ def main():
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--emulator", required=True)
-    parser.add_argument("--fixture")
+    parser.add_argument("--fixture", action="append", default=[],
+                        help="may be given more than once; set up in order")
     parser.add_argument("--timeout", type=int, default=600)
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
@@ -81,8 +82,8 @@ def main():
     ctx = Context(args, tmpdir)
     code = 1
     try:
-        if args.fixture:
-            load_fixture(args.fixture).setup(ctx)
+        for fixture in args.fixture:
+            load_fixture(fixture).setup(ctx)
         try:
             code = subprocess.run(ctx.command, env=ctx.env, cwd=tmpdir,
                                   timeout=ctx.timeout).returncode

@@ -98,9 +98,11 @@ def make_good_archives(src, out):
     return made
 
 
-def forge(entries, comment=b"", entry_count=None, share_local=False, zip64=False):
+def forge(entries, comment=b"", entry_count=None, share_local=False, zip64=False, directory_offset=None):
     """A zip written by hand. Each entry: dict(name=bytes, data=bytes,
-    method=0|8|other, flags, crc, size (declared uncompressed size))."""
+    method=0|8|other, flags, crc, size (declared uncompressed size),
+    offset (recorded local header offset; from 0xFFFFFFFF on in a Zip64 field),
+    made_by (version made by, host in the high byte), external (external attributes))."""
     body = bytearray()
     central = bytearray()
     offsets = []
@@ -118,8 +120,11 @@ def forge(entries, comment=b"", entry_count=None, share_local=False, zip64=False
             body += struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, flags, method, 0, 0x5821, crc,
                                 len(packed), size, len(name), 0) + name + packed
         offsets.append(offset)
-        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, flags, method, 0, 0x5821, crc,
-                               len(packed), size, len(name), 0, 0, 0, 0, 0, offset) + name
+        recorded = e.get("offset", offset)
+        extra = struct.pack("<HHQ", 1, 8, recorded) if recorded >= 0xFFFFFFFF else b""
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, e.get("made_by", 20), 20, flags, method, 0,
+                               0x5821, crc, len(packed), size, len(name), len(extra), 0, 0, 0,
+                               e.get("external", 0), min(recorded, 0xFFFFFFFF)) + name + extra
     count = len(entries) if entry_count is None else entry_count
     zip64_records = b""
     if zip64:
@@ -130,8 +135,30 @@ def forge(entries, comment=b"", entry_count=None, share_local=False, zip64=False
         end = struct.pack("<IHHHHIIH", 0x06054B50, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
                           len(comment))
     else:
-        end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(central), len(body), len(comment))
+        offset = len(body) if directory_offset is None else directory_offset
+        end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(central), offset, len(comment))
     return bytes(body + central + zip64_records + end + comment)
+
+
+def make_prefixed_archives(src, good, out):
+    """Info-ZIP archives with bytes glued in front and their offsets left
+    alone, as a self-extractor stub or a build script leaves them. Each
+    <base>_<prefix size>.zip extracts to `src`; infozip_stdin_zip64_33.zip to
+    one file "-" holding src/bin/data/level1.dat."""
+    os.makedirs(out, exist_ok=True)
+    rng = random.Random(17)
+    for base in ("infozip_deflate", "infozip_stored"):
+        with open(os.path.join(good, base + ".zip"), "rb") as f:
+            archive = f.read()
+        for size in (1, 17, 4096):
+            with open(os.path.join(out, f"{base}_{size}.zip"), "wb") as f:
+                f.write(bytes(rng.getrandbits(8) for _ in range(size)) + archive)
+    # Read from standard input and written to a pipe, zip writes Zip64 records
+    # whose locator offset is short by the prefix too.
+    with open(os.path.join(src, "bin", "data", "level1.dat"), "rb") as source:
+        streamed = subprocess.run(["zip", "-q", "-", "-"], stdin=source, stdout=subprocess.PIPE, check=True).stdout
+    with open(os.path.join(out, "infozip_stdin_zip64_33.zip"), "wb") as f:
+        f.write(b"#!/bin/sh\nexit 0 # stub\n" + bytes(8) + streamed)
 
 
 def make_hostile_archives(out, tmpdir):
@@ -167,6 +194,15 @@ def make_hostile_archives(out, tmpdir):
     bad_directory = bytearray(good)
     bad_directory[good.rfind(b"PK\x01\x02")] = ord("X")
     cases["bad_directory"] = bytes(bad_directory)
+    # Offsets shifted by data glued in front must still describe a sound archive.
+    two = [ok, dict(name=b"second.bin", data=b"second" * 100)]
+    directory_at = len(forge(two)) - 22 - 2 * 46 - len(b"fine.txt") - len(b"second.bin")
+    cases["prefix_overlap"] = forge(two, directory_offset=directory_at - 40)
+    cases["prefix_negative"] = forge(two, directory_offset=directory_at + 10)
+    # The one entry's offset wraps past 2**64 to a local header inside the prefix.
+    inner = forge([dict(name=b"evil_prefix.txt", data=b"x")])
+    prefix = b"MZ\x90\x00\x03" + inner[: inner.find(b"PK\x01\x02")]
+    cases["prefix_wraps"] = prefix + forge([dict(name=b"evil_prefix.txt", data=b"x", offset=2**64 - len(prefix) + 5)])
     corrupt = bytearray(forge([dict(name=b"corrupt.bin", data=b"hello world " * 400, method=8)]))
     # Block type 3 is reserved: inflate must report a data error.
     corrupt[30 + len(b"corrupt.bin")] = 0xFF
@@ -180,6 +216,29 @@ def make_hostile_archives(out, tmpdir):
     return paths
 
 
+# Names in GBK (an unflagged name from a Chinese Windows tool) whose last byte
+# is 0x5C: a trail byte there, not a path separator.
+GBK_FILE = "资料/誠"
+GBK_START_FILE = "運"
+
+
+def make_gbk_archive(path):
+    unix_made = 3 << 8 | 20
+    entries = [
+        dict(name="资料/".encode("gbk")),
+        dict(name=GBK_FILE.encode("gbk"), data="诚实的数据\n".encode("gbk"), method=8),
+        dict(name=GBK_START_FILE.encode("gbk"), data=b"MZ start file"),
+        dict(name=b"old\\"),
+        # Folders that only their attributes mark: DOS and Unix style.
+        dict(name=b"dos_dir", external=0x10),
+        dict(name=b"unix_dir", made_by=unix_made, external=0o40755 << 16),
+        # An attribute claiming a folder does not drop an entry's data.
+        dict(name=b"attr_with_data", external=0x10, data=b"kept"),
+    ]
+    with open(path, "wb") as f:
+        f.write(forge(entries))
+
+
 def prepare(ctx):
     """Source tree in <tmp>/src, good archives in <tmp>/good, hostile ones in <tmp>/hostile."""
     src = os.path.join(ctx.tmpdir, "src")
@@ -187,4 +246,5 @@ def prepare(ctx):
     good = os.path.join(ctx.tmpdir, "good")
     os.makedirs(good)
     make_good_archives(src, good)
+    make_gbk_archive(os.path.join(good, "gbk_names.zip"))
     make_hostile_archives(os.path.join(ctx.tmpdir, "hostile"), ctx.tmpdir)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -57,6 +58,24 @@ TEST_F(MiniUnzipDll, ExtractsEveryToolsArchiveByteForByte) {
     }
 }
 
+// Bytes glued in front of an archive whose offsets were left alone, as by a
+// self-extractor stub; the Zip64 one was streamed from standard input.
+TEST_F(MiniUnzipDll, ExtractsArchivesWithDataGluedInFront) {
+    auto expected = testenv::ReadFileTree(SourceTree());
+    for (const wchar_t* name : {L"infozip_deflate_1", L"infozip_deflate_17", L"infozip_deflate_4096",
+                                L"infozip_stored_1", L"infozip_stored_17", L"infozip_stored_4096"}) {
+        std::wstring folder = testenv::TempDir() + L"\\out\\" + name;
+        EXPECT_EQ(Unzip(testenv::TempDir() + L"\\prefixed\\" + name + L".zip", folder), MINI_UNZIP_OK)
+            << WideToAnsi(name);
+        EXPECT_TRUE(testenv::ReadFileTree(folder) == expected) << WideToAnsi(name);
+    }
+    std::wstring folder = testenv::TempDir() + L"\\out\\stdin_zip64";
+    EXPECT_EQ(Unzip(testenv::TempDir() + L"\\prefixed\\infozip_stdin_zip64_33.zip", folder), MINI_UNZIP_OK);
+    auto streamed = testenv::ReadFileTree(folder);
+    ASSERT_EQ(streamed.size(), 1u);
+    EXPECT_TRUE(streamed[L"-"] == expected[L"bin\\data\\level1.dat"]);
+}
+
 TEST_F(MiniUnzipDll, OverwritesExistingAndReadOnlyFiles) {
     std::wstring folder = testenv::MakeTempSubdir(L"overwrite");
     CreateDirectoryW((folder + L"\\bin").c_str(), nullptr);
@@ -80,6 +99,21 @@ TEST_F(MiniUnzipDll, RejectsBadArguments) {
     EXPECT_EQ(unzip_(archive.c_str(), ""), MINI_UNZIP_BAD_ARGUMENT);
     EXPECT_EQ(Unzip(testenv::TempDir() + L"\\good\\missing.zip", folder), MINI_UNZIP_OPEN_FAILED);
     EXPECT_TRUE(testenv::ListTree(folder).empty());
+}
+
+// A GBK name may end in the byte 0x5C: the entry is still the file it names,
+// with its data, and a start file named so is a file the launcher can start.
+TEST_F(MiniUnzipDll, NamesEndingInAGbkTrailByteStayFiles) {
+    std::wstring folder = testenv::MakeTempSubdir(L"gbk");
+    ASSERT_EQ(Unzip(testenv::TempDir() + L"\\good\\gbk_names.zip", folder), MINI_UNZIP_OK);
+    const std::map<std::wstring, bool> expectedTree = {
+        {L"资料", true},    {L"资料\\誠", false}, {L"運", false},           {L"old", true},
+        {L"dos_dir", true}, {L"unix_dir", true},  {L"attr_with_data", false},
+    };
+    EXPECT_TRUE(testenv::ListTree(folder) == expectedTree);
+    // The GBK bytes of 诚实的数据 and a line break.
+    EXPECT_EQ(testenv::ReadFileBytes(folder + L"\\资料\\誠"), "\xB3\xCF\xCA\xB5\xB5\xC4\xCA\xFD\xBE\xDD\n");
+    EXPECT_EQ(testenv::ReadFileBytes(folder + L"\\運"), "MZ start file");
 }
 
 struct HostileCase {
@@ -113,6 +147,9 @@ TEST_F(MiniUnzipDll, HostileArchivesFailWithoutWritingOutside) {
         {L"truncated", MINI_UNZIP_TRUNCATED, false},
         {L"overlapping", MINI_UNZIP_OVERLAPPING_ENTRIES, false},
         {L"too_many_entries", MINI_UNZIP_TOO_MANY_ENTRIES, false},
+        {L"prefix_overlap", MINI_UNZIP_OVERLAPPING_ENTRIES, false},
+        {L"prefix_wraps", MINI_UNZIP_OVERLAPPING_ENTRIES, false},
+        {L"prefix_negative", MINI_UNZIP_BAD_ARCHIVE, false},
         {L"bad_crc", MINI_UNZIP_CRC_MISMATCH, true},
         {L"size_lie", MINI_UNZIP_SIZE_MISMATCH, true},
         {L"size_short", MINI_UNZIP_SIZE_MISMATCH, true},
@@ -145,6 +182,21 @@ TEST_F(MiniUnzipDll, DataFaultsKeepEarlierFilesAndStopAtTheDeclaredSize) {
     std::wstring bombFolder = testenv::MakeTempSubdir(L"bomb");
     EXPECT_EQ(Unzip(testenv::TempDir() + L"\\hostile\\size_lie.zip", bombFolder), MINI_UNZIP_SIZE_MISMATCH);
     EXPECT_LE(testenv::ReadFileBytes(bombFolder + L"\\bomb.bin").size(), 1000u);
+}
+
+// The fixture leaves a Unix link in the destination, to a folder, a file or
+// a missing file beside it; Wine follows it as Windows follows a junction or
+// symbolic link.
+TEST_F(MiniUnzipDll, EntriesAreNeverWrittenThroughALinkOutOfTheFolder) {
+    for (const wchar_t* name : {L"folder", L"file", L"dangling"}) {
+        std::wstring base = testenv::TempDir() + L"\\links\\" + name;
+        auto outsideFiles = testenv::ReadFileTree(base + L"\\outside");
+        auto outsideTree = testenv::ListTree(base + L"\\outside");
+        ASSERT_EQ(outsideFiles.size(), 1u);
+        EXPECT_EQ(Unzip(base + L".zip", base + L"\\out"), MINI_UNZIP_UNSAFE_NAME) << WideToAnsi(name);
+        EXPECT_TRUE(testenv::ReadFileTree(base + L"\\outside") == outsideFiles) << WideToAnsi(name);
+        EXPECT_TRUE(testenv::ListTree(base + L"\\outside") == outsideTree) << WideToAnsi(name);
+    }
 }
 
 }  // namespace

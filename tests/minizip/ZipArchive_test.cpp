@@ -125,6 +125,32 @@ TEST(ZipArchiveLookup, FindsNamesWithOrWithoutCase) {
     EXPECT_EQ(archive.FindEntry("bin/data/level1.dat", false), -1);
 }
 
+// 0x5C is a trail byte in GBK (and Big5, Shift-JIS): whether an entry is a
+// folder is read from its decoded name and its attributes, never its last byte.
+TEST(ZipArchiveNames, FoldersAreToldByTheDecodedNameOrTheAttributes) {
+    struct Case {
+        const wchar_t* name;
+        bool folder;
+        size_t size;
+    } cases[] = {
+        {L"资料/", true, 0},         {L"资料/誠", false, 11},   {L"運", false, 13},
+        {L"old\\", true, 0},        {L"dos_dir", true, 0},     {L"unix_dir", true, 0},
+        {L"attr_with_data", false, 4},
+    };
+    ZipArchive archive;
+    ASSERT_TRUE(archive.Open(GoodArchive(L"gbk_names")));
+    ASSERT_EQ(archive.EntryCount(), sizeof(cases) / sizeof(cases[0]));
+    for (size_t i = 0; i < archive.EntryCount(); ++i) {
+        const ZipEntry* entry = archive.Entry(static_cast<int>(i));
+        EXPECT_EQ(entry->name, cases[i].name);
+        EXPECT_EQ(entry->isDirectory, cases[i].folder) << i;
+        std::vector<unsigned char> bytes;
+        EXPECT_TRUE(archive.ExtractToMemory(static_cast<int>(i), bytes)) << i;
+        EXPECT_EQ(bytes.size(), cases[i].size) << i;
+    }
+    EXPECT_EQ(archive.Entry(1)->rawName.back(), '\\');
+}
+
 TEST(ZipArchiveSink, StreamsInLargeChunksAndStopsWhenTheSinkRefuses) {
     ZipArchive archive;
     ASSERT_TRUE(archive.Open(GoodArchive(L"infozip_deflate")));

@@ -1,5 +1,6 @@
 #include "TestEnv.h"
 
+#include "FolderTree.h"
 #include "Platform.h"
 
 #include <filesystem>
@@ -34,8 +35,8 @@ std::wstring BuildDir() { return Var(L"LAUNCHER_BUILD_DIR"); }
 
 std::wstring MakeTempSubdir(const std::wstring& name) {
     std::filesystem::path dir = std::filesystem::path(TempDir()) / name;
+    RemoveFolderTree(dir.wstring());
     std::error_code error;
-    std::filesystem::remove_all(dir, error);
     std::filesystem::create_directories(dir, error);
     return dir.wstring();
 }

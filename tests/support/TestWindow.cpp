@@ -1,5 +1,9 @@
 #include "TestWindow.h"
 
+#include <gtest/gtest.h>
+
+#include <exception>
+
 namespace {
 const wchar_t kClassName[] = L"LauncherTestWindow";
 
@@ -28,9 +32,19 @@ TestWindow::~TestWindow() {
     DestroyWindow(window_);
 }
 
+// A handler's exception cannot unwind through the system's frames in the
+// 32-bit build; it becomes a test failure here instead of ending the process.
 LRESULT CALLBACK TestWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr && self->handler_ && self->handler_(message, wParam, lParam)) {
+    try {
+        if (self != nullptr && self->handler_ && self->handler_(message, wParam, lParam)) {
+            return 0;
+        }
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "test window handler threw: " << error.what();
+        return 0;
+    } catch (...) {
+        ADD_FAILURE() << "test window handler threw";
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -30,7 +30,7 @@ std::string Narrow(const wchar_t* text) {
 
 const wchar_t* Text(WPARAM wParam) { return reinterpret_cast<const wchar_t*>(wParam); }
 
-LRESULT CALLBACK DemoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleDemoMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_GAME_BACKGROUND:
         printf("window: background image %s\n", Narrow(Text(wParam)).c_str());
@@ -70,6 +70,16 @@ LRESULT CALLBACK DemoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// Nothing may escape a window procedure (see README, notes for contributors).
+LRESULT CALLBACK DemoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return HandleDemoMessage(window, message, wParam, lParam);
+    } catch (...) {
+        printf("window: message %u failed with an exception\n", message);
+        return 0;
     }
 }
 

@@ -1,9 +1,8 @@
 #include "UiDpiScale.h"
 
+#include "UiDynamicCalls.h"
 #include "UiScopedHandles.h"
 #include "UiSystemVersion.h"
-
-#include <string>
 
 namespace Orvel {
 
@@ -13,16 +12,9 @@ constexpr int kBaseDpi = 96;
 
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
-// Loaded by full path from the system folder so that no copy beside the
-// executable or in the current folder is picked up; kept for the process.
 GetDpiForMonitorFn LookUpGetDpiForMonitor() {
-    wchar_t system[MAX_PATH] = {};
-    UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return nullptr;
-    }
-    std::wstring path = std::wstring(system, length) + L"\\Shcore.dll";
-    HMODULE shcore = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // Kept loaded for the life of the process.
+    HMODULE shcore = LoadSystemLibrary(L"Shcore.dll");
     if (shcore == nullptr) {
         return nullptr;
     }

@@ -1,8 +1,8 @@
 #include "UiMarkup.h"
 
+#include "UiFileReader.h"
 #include "UiPlatform.h"
 #include "UiResourceLocation.h"
-#include "UiScopedHandles.h"
 
 #include <climits>
 #include <cstdlib>
@@ -235,34 +235,50 @@ bool CUiMarkup::TakeText(wchar_t* text) {
     return true;
 }
 
+// Every load takes its input before it releases the document it replaces:
+// the input may be a text of that very document (a node's name or value).
 bool CUiMarkup::Load(const wchar_t* text) {
-    Release();
     if (text == nullptr) {
         text = kEmpty;
     }
     size_t length = wcslen(text);
+    wchar_t* copy = nullptr;
+    if (length < INT_MAX / 2) {
+        copy = static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t)));
+        if (copy != nullptr) {
+            wmemcpy(copy, text, length + 1);
+        }
+    }
+    Release();
     if (length >= INT_MAX / 2) {
         return Failed(L"File too large");
     }
-    auto* copy = static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t)));
     if (copy == nullptr) {
         return Failed(L"Out of memory");
     }
-    wmemcpy(copy, text, length + 1);
     return TakeText(copy);
 }
 
 bool CUiMarkup::LoadFromMemory(const void* bytes, size_t size, MarkupEncoding encoding) {
+    wchar_t* text = nullptr;
+    const wchar_t* error = DecodeInput(bytes, size, encoding, text);
     Release();
+    if (error != nullptr) {
+        return Failed(error);
+    }
+    return TakeText(text);
+}
+
+const wchar_t* CUiMarkup::DecodeInput(const void* bytes, size_t size, MarkupEncoding encoding, wchar_t*& text) {
+    text = nullptr;
     if (bytes == nullptr) {
         size = 0;
     }
     // Offsets into the text are ints.
     if (size >= INT_MAX / 2) {
-        return Failed(L"File too large");
+        return L"File too large";
     }
     const auto* data = static_cast<const unsigned char*>(bytes);
-    wchar_t* text = nullptr;
     if (encoding == MarkupEncoding::Utf8 || encoding == MarkupEncoding::Ansi) {
         UINT codePage = CP_ACP;
         if (encoding == MarkupEncoding::Utf8) {
@@ -276,71 +292,69 @@ bool CUiMarkup::LoadFromMemory(const void* bytes, size_t size, MarkupEncoding en
         int units = size == 0 ? 0 : MultiByteToWideChar(codePage, 0, source, static_cast<int>(size), nullptr, 0);
         text = static_cast<wchar_t*>(malloc((static_cast<size_t>(units) + 1) * sizeof(wchar_t)));
         if (text == nullptr) {
-            return Failed(L"Out of memory");
+            return L"Out of memory";
         }
         if (units > 0) {
             units = MultiByteToWideChar(codePage, 0, source, static_cast<int>(size), text, units);
         }
         text[units] = L'\0';
-    } else {
-        bool bigEndian = size >= 2 && data[0] == 0xFE && data[1] == 0xFF;
-        bool littleEndian = size >= 2 && data[0] == 0xFF && data[1] == 0xFE;
-        if (!bigEndian && !littleEndian) {
-            return Failed(L"Missing byte-order mark");
-        }
-        size_t units = (size & ~static_cast<size_t>(1)) / 2 - 1;
-        text = static_cast<wchar_t*>(malloc((units + 1) * sizeof(wchar_t)));
-        if (text == nullptr) {
-            return Failed(L"Out of memory");
-        }
-        const unsigned char* pair = data + 2;
-        for (size_t i = 0; i < units; ++i, pair += 2) {
-            text[i] = bigEndian ? static_cast<wchar_t>((pair[0] << 8) | pair[1])
-                                : static_cast<wchar_t>(pair[0] | (pair[1] << 8));
-        }
-        text[units] = L'\0';
+        return nullptr;
     }
-    return TakeText(text);
+    bool bigEndian = size >= 2 && data[0] == 0xFE && data[1] == 0xFF;
+    bool littleEndian = size >= 2 && data[0] == 0xFF && data[1] == 0xFE;
+    if (!bigEndian && !littleEndian) {
+        return L"Missing byte-order mark";
+    }
+    size_t units = (size & ~static_cast<size_t>(1)) / 2 - 1;
+    text = static_cast<wchar_t*>(malloc((units + 1) * sizeof(wchar_t)));
+    if (text == nullptr) {
+        return L"Out of memory";
+    }
+    const unsigned char* pair = data + 2;
+    for (size_t i = 0; i < units; ++i, pair += 2) {
+        text[i] = bigEndian ? static_cast<wchar_t>((pair[0] << 8) | pair[1])
+                            : static_cast<wchar_t>(pair[0] | (pair[1] << 8));
+    }
+    text[units] = L'\0';
+    return nullptr;
 }
 
 bool CUiMarkup::LoadFromFile(const wchar_t* name, MarkupEncoding encoding) {
+    const CUiString ownName(name != nullptr ? name : kEmpty);
     Release();
     if (name == nullptr) {
         return Failed(L"Error opening file");
     }
+    std::vector<unsigned char> block;
     if (!UiResourceLocation::ResourceZip().IsEmpty()) {
-        return LoadFromZip(name, encoding);
-    }
-    CUiString path = UiResourceLocation::ResourcePath() + name;
-    ScopedFileHandle file(CreateFileW(path.Data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
-        return Failed(L"Error opening file");
-    }
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size)) {
-        return Failed(L"Error opening file");
-    }
-    if (size.QuadPart == 0) {
-        return Failed(L"File is empty");
-    }
-    if (size.QuadPart > static_cast<LONGLONG>(kMaxFileSize)) {
-        return Failed(L"File too large");
-    }
-    std::vector<unsigned char> block(static_cast<size_t>(size.QuadPart));
-    size_t total = 0;
-    while (total < block.size()) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), block.data() + total, static_cast<DWORD>(block.size() - total), &read, nullptr) ||
-            read == 0) {
-            break;
+        switch (ReadSkinZipEntry(ownName.Data(), kMaxFileSize, block)) {
+        case UiReadResult::Ok:
+            return LoadFromMemory(block.data(), block.size(), encoding);
+        case UiReadResult::OpenFailed:
+            return Failed(L"Error opening zip file");
+        case UiReadResult::NotFound:
+            return Failed(L"Could not find ziped file");
+        case UiReadResult::Empty:
+            return Failed(L"File is empty");
+        case UiReadResult::TooLarge:
+            return Failed(L"File too large");
+        default:
+            return Failed(L"Could not unzip file");
         }
-        total += read;
     }
-    if (total < block.size()) {
+    CUiString path = UiResourceLocation::ResourcePath() + ownName;
+    switch (ReadFileBytes(path.Data(), kMaxFileSize, block)) {
+    case UiReadResult::Ok:
+        return LoadFromMemory(block.data(), block.size(), encoding);
+    case UiReadResult::Empty:
+        return Failed(L"File is empty");
+    case UiReadResult::TooLarge:
+        return Failed(L"File too large");
+    case UiReadResult::ReadFailed:
         return Failed(L"Could not read file");
+    default:
+        return Failed(L"Error opening file");
     }
-    return LoadFromMemory(block.data(), block.size(), encoding);
 }
 
 int CUiMarkup::AddElement(int parent, int previous, const wchar_t* name) {

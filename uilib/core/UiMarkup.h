@@ -62,8 +62,9 @@ public:
     CUiMarkup(const CUiMarkup&) = delete;
     CUiMarkup& operator=(const CUiMarkup&) = delete;
 
-    // Each load releases the previous document first and releases the
-    // markup again when it fails; the error texts tell why.
+    // Each load takes its input (which may be a text of the current document)
+    // before it releases the previous document, and leaves the markup
+    // released when it fails; the error texts tell why.
     bool Load(const wchar_t* text);
     bool LoadFromMemory(const void* bytes, size_t size, MarkupEncoding encoding = MarkupEncoding::Utf8);
     // Reads `name` below the resource path, or from the resource zip when one
@@ -90,7 +91,9 @@ private:
     };
     struct OpenElement;
 
-    bool LoadFromZip(const wchar_t* name, MarkupEncoding encoding);
+    // Converts the input into a new text block (owned by the caller); the
+    // failure message, or null.
+    static const wchar_t* DecodeInput(const void* bytes, size_t size, MarkupEncoding encoding, wchar_t*& text);
     bool TakeText(wchar_t* text);
     bool Parse();
     int AddElement(int parent, int previous, const wchar_t* name);

@@ -1,14 +1,30 @@
 #include "UiPtrArray.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace Orvel {
 
+namespace {
+
+// False when `count` pointers do not fit in size_t bytes (2^30 of them in
+// the 32-bit build would wrap to a 0-byte block).
+bool StorageBytes(int count, size_t& bytes) {
+    if (count < 0 || static_cast<size_t>(count) > SIZE_MAX / sizeof(void*)) {
+        return false;
+    }
+    bytes = static_cast<size_t>(count) * sizeof(void*);
+    return true;
+}
+
+}  // namespace
+
 CUiPtrArray::CUiPtrArray(int capacity) : items_(nullptr), count_(0), capacity_(0) {
-    if (capacity > 0) {
-        items_ = static_cast<void**>(malloc(static_cast<size_t>(capacity) * sizeof(void*)));
+    size_t bytes = 0;
+    if (capacity > 0 && StorageBytes(capacity, bytes)) {
+        items_ = static_cast<void**>(malloc(bytes));
         if (items_ != nullptr) {
             capacity_ = capacity;
         }
@@ -44,7 +60,11 @@ bool CUiPtrArray::GrowForOneMore() {
         return false;
     }
     int capacity = capacity_ == 0 ? 11 : capacity_ * 2;
-    auto* items = static_cast<void**>(realloc(items_, static_cast<size_t>(capacity) * sizeof(void*)));
+    size_t bytes = 0;
+    if (!StorageBytes(capacity, bytes)) {
+        return false;
+    }
+    auto* items = static_cast<void**>(realloc(items_, bytes));
     if (items == nullptr) {
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,6 +67,18 @@ TEST(UiPtrArrayTest, GrowsTo11AndThenDoubles) {
     for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(Slot(i), array.GetAt(i));
     }
+}
+
+// The storage is sized in bytes: 2^30 pointers do not fit in the 32-bit
+// build's address space and must not turn into a tiny block that Add then
+// writes past.
+TEST(UiPtrArrayTest, ACapacityWhoseBytesDoNotFitAllocatesNothing) {
+    CUiPtrArray huge(1 << 30);
+    EXPECT_LE(static_cast<uint64_t>(huge.Capacity()) * sizeof(void*), static_cast<uint64_t>(SIZE_MAX));
+    for (int i = 0; i < 64; ++i) {
+        ASSERT_TRUE(huge.Add(Slot(i)));
+    }
+    EXPECT_EQ(Slot(63), huge.GetAt(63));
 }
 
 TEST(UiPtrArrayTest, InsertRemoveAndRangeChecks) {

@@ -337,6 +337,37 @@ TEST(UiMarkupTest, FileSizeLimitIsFourMebibytes) {
     EXPECT_STREQ(L"Error opening file", markup.ErrorMessage());
 }
 
+// A load reads its argument before it releases the document it replaces, so
+// a text taken from the markup itself (a node's value) may be loaded. The
+// padding makes the old buffer big enough to go back to the system when freed.
+TEST(UiMarkupTest, LoadsATextTakenFromTheMarkupItself) {
+    std::wstring folder = testenv::MakeTempSubdir(L"self");
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\nested.xml", "<d/>"));
+    ResourcePathScope scope(folder + L"\\");
+    const std::wstring document = L"<doc file=\"nested.xml\" text=\"&lt;b x=&quot;1&quot;/&gt;\" utf16=\"\xFEFF&lt;c/&gt;\" pad=\"" +
+                                  std::wstring(1 << 20, L'x') + L"\"/>";
+    struct Case {
+        int attribute;
+        bool (*load)(CUiMarkup& markup, const wchar_t* value);
+        const wchar_t* tree;
+    } cases[] = {
+        {1, [](CUiMarkup& m, const wchar_t* v) { return m.Load(v); }, L"b x=[1] {}\n"},
+        {2,
+         [](CUiMarkup& m, const wchar_t* v) {
+             return m.LoadFromMemory(v, wcslen(v) * sizeof(wchar_t), MarkupEncoding::Utf16);
+         },
+         L"c {}\n"},
+        {0, [](CUiMarkup& m, const wchar_t* v) { return m.LoadFromFile(v); }, L"d {}\n"},
+    };
+    for (const Case& c : cases) {
+        CUiMarkup markup;
+        ASSERT_TRUE(markup.Load(document.c_str()));
+        const wchar_t* value = markup.GetRoot().AttributeValue(c.attribute);
+        EXPECT_TRUE(c.load(markup, value)) << markup.ErrorMessage();
+        EXPECT_EQ(c.tree, DumpTree(markup));
+    }
+}
+
 TEST(UiMarkupTest, FileNamesAreTakenBelowTheResourcePath) {
     std::wstring folder = testenv::MakeTempSubdir(L"resources");
     ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\skin.xml", "<Window/>"));
