@@ -11,12 +11,6 @@
 #include <thread>
 #include <utility>
 
-#ifndef STAT_REPORT_URL
-#error "STAT_REPORT_URL must be defined by the build"
-#endif
-
-const char kStatReportUrl[] = STAT_REPORT_URL;
-
 namespace {
 
 using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;

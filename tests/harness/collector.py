@@ -3,8 +3,10 @@
     from collector import start
     port, log_path = start(ctx, https=True)            # answers every request
     port, log_path = start(ctx, https=False, stall=True)
+    port, log_path = start(ctx, host="127.4.5.6", port=45678, delay=2.0)
 
-Binds 127.0.0.1 on a free port in a background thread; its stop is
+Binds 127.0.0.1 (or another loopback address) on a free port (or the one
+given) in a background thread; its stop is
 registered with ctx.on_cleanup. HTTPS uses a throw-away self-signed
 certificate made with openssl in ctx.tmpdir (clients are expected not to
 verify it).
@@ -21,6 +23,9 @@ Answers, chosen by the request path:
     /bytes/<n>          n bytes, byte i being i % 251
     anything else       200, body "OK"
 
+With delay=N each request is logged at once and answered N seconds later
+(a client that waits for the answer then stays busy that long).
+
 With stall=True every connection is accepted and then left alone (nothing
 read, no TLS handshake, no answer) until cleanup; nothing is logged.
 """
@@ -30,6 +35,7 @@ import socket
 import ssl
 import subprocess
 import threading
+import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 
@@ -62,6 +68,8 @@ class _Handler(BaseHTTPRequestHandler):
         with self.server.log_lock, open(self.server.log_path, "a", encoding="utf-8") as log:
             log.write(json.dumps(entry) + "\n")
             log.flush()
+        if self.server.delay > 0:
+            time.sleep(self.server.delay)
 
     def _answer(self, status, body, extra_headers=()):
         self.send_response(status)
@@ -94,8 +102,9 @@ class _Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = False
 
-    def __init__(self, address, log_path, tls_context):
+    def __init__(self, address, log_path, tls_context, delay):
         super().__init__(address, _Handler)
+        self.delay = delay
         self.log_path = log_path
         self.log_lock = threading.Lock()
         self.tls_context = tls_context
@@ -115,9 +124,9 @@ class _Server(ThreadingHTTPServer):
 class _StallServer:
     """Accepts connections and holds them, silent, until stopped."""
 
-    def __init__(self):
+    def __init__(self, address):
         self.listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        self.listener.bind(("127.0.0.1", 0))
+        self.listener.bind(address)
         self.listener.listen(16)
         self.held = []
         self.running = True
@@ -147,13 +156,13 @@ class _StallServer:
         self.thread.join(timeout=5)
 
 
-def start(ctx, https=True, stall=False, name=None):
+def start(ctx, https=True, stall=False, name=None, host="127.0.0.1", port=0, delay=0.0):
     """Starts a collector; returns (port, log_path). The log exists (empty) at once."""
     name = name or ("collector-%s%s" % ("https" if https else "http", "-stall" if stall else ""))
     log_path = os.path.join(ctx.tmpdir, name + ".jsonl")
     open(log_path, "w").close()
     if stall:
-        server = _StallServer()
+        server = _StallServer((host, port))
         ctx.on_cleanup(server.stop)
         return server.port(), log_path
 
@@ -162,7 +171,7 @@ def start(ctx, https=True, stall=False, name=None):
         cert, key = make_certificate(ctx.tmpdir)
         tls_context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         tls_context.load_cert_chain(cert, key)
-    server = _Server(("127.0.0.1", 0), log_path, tls_context)
+    server = _Server((host, port), log_path, tls_context, delay)
     thread = threading.Thread(target=server.serve_forever, daemon=True)
     thread.start()
 

@@ -12,6 +12,8 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
                            then a connection reset (RST) instead of a clean close
   /trickle/<bytes>/<name>  the file with Content-Length, <bytes> bytes every quarter second
   /redirect/<name>         302 to /files/<name>
+  /paced/<ms>/<name>       the file with Content-Length, in 100 even parts spread over
+                           about <ms> milliseconds (a throttled line)
 
 One thread per connection, so a stalled request never holds up the others.
 Usage from a fixture: port = http_server.start(ctx, root_dir[, https=True, certfile=..., keyfile=...]).
@@ -62,6 +64,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
                 self._send_chunked("/".join(parts[1:]), send_body)
             elif route == "announce" and len(parts) == 2:
                 self._send_headers(200, int(parts[1]), close=True)
+            elif route == "paced" and len(parts) == 3:
+                self._send_paced(parts[2], int(parts[1]) / 1000.0, send_body)
             elif route in ("short", "stall", "reset") and len(parts) == 3:
                 self._send_partial(parts[2], int(parts[1]), route)
             elif route == "trickle" and len(parts) == 3:
@@ -121,6 +125,26 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             while block := f.read(CHUNK):
                 self.wfile.write(b"%x\r\n%s\r\n" % (len(block), block))
         self.wfile.write(b"0\r\n\r\n")
+
+    def _send_paced(self, name, seconds, send_body):
+        path = self._read(name)
+        if path is None:
+            return self._send_status(404, send_body)
+        size = os.path.getsize(path)
+        self._send_headers(200, size)
+        if not send_body:
+            return
+        parts = 100
+        began = time.monotonic()
+        with open(path, "rb") as f:
+            for part in range(parts):
+                end = size * (part + 1) // parts
+                self.wfile.write(f.read(end - f.tell()))
+                self.wfile.flush()
+                # Paced against the clock, so slow writes do not add up.
+                delay = began + seconds * (part + 1) / parts - time.monotonic()
+                if delay > 0 and self.server.stopping.wait(delay):
+                    return
 
     def _send_trickle(self, name, count):
         path = self._read(name)
