@@ -219,12 +219,7 @@ void CContainerUI::ProcessEvent(UiEvent& event) {
         }
         return;
     }
-    if (event.type == UiEventType::SetFocus) {
-        focused_ = true;
-        return;
-    }
-    if (event.type == UiEventType::KillFocus) {
-        focused_ = false;
+    if (TrackFocusQuietly(event)) {
         return;
     }
     const UiScrollBarMetrics vertical = VerticalBarMetrics();

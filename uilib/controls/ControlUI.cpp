@@ -632,6 +632,14 @@ void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     }
 }
 
+bool CControlUI::TrackFocusQuietly(const UiEvent& event) {
+    if (event.type != UiEventType::SetFocus && event.type != UiEventType::KillFocus) {
+        return false;
+    }
+    focused_ = event.type == UiEventType::SetFocus;
+    return true;
+}
+
 bool CControlUI::ApplyStyleValue(const wchar_t* value) {
     if (manager_ == nullptr || value == nullptr) {
         return false;

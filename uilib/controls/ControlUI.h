@@ -235,6 +235,9 @@ protected:
     // that style, whatever the attribute: true when it did and was applied.
     // Derived ApplyAttribute overrides ask this before their own names.
     bool ApplyStyleValue(const wchar_t* value);
+    // SetFocus and KillFocus as controls without a focused look take them:
+    // the focused flag only, no repaint. False for any other event.
+    bool TrackFocusQuietly(const UiEvent& event);
     void SetSizeLimit(int* field, int value);
 
     CPaintManagerUI* manager_;  // not owned

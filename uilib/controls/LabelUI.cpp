@@ -52,12 +52,7 @@ void CLabelUI::SetText(const wchar_t* text) {
 }
 
 void CLabelUI::ProcessEvent(UiEvent& event) {
-    if (event.type == UiEventType::SetFocus) {
-        focused_ = true;
-        return;
-    }
-    if (event.type == UiEventType::KillFocus) {
-        focused_ = false;
+    if (TrackFocusQuietly(event)) {
         return;
     }
     CControlUI::ProcessEvent(event);
