@@ -61,13 +61,14 @@ void CContainerUI::Attach(CPaintManagerUI* manager, CControlUI* parent, bool ini
     CControlUI::Attach(manager, parent, initialize);
 }
 
-CUiRect CContainerUI::ClientRect() const {
-    CUiRect client = itemRect_;
+CUiRect CContainerUI::InsideInset() const {
     const CUiRect inset = Inset();
-    client.left += inset.left;
-    client.top += inset.top;
-    client.right -= inset.right;
-    client.bottom -= inset.bottom;
+    return CUiRect(itemRect_.left + inset.left, itemRect_.top + inset.top, itemRect_.right - inset.right,
+                   itemRect_.bottom - inset.bottom);
+}
+
+CUiRect CContainerUI::ClientRect() const {
+    CUiRect client = InsideInset();
     const UiScrollBarMetrics vertical = VerticalBarMetrics();
     if (vertical.visible) {
         client.top -= vertical.position;
@@ -84,12 +85,7 @@ CUiRect CContainerUI::ClientRect() const {
 }
 
 CUiRect CContainerUI::ChildArea() const {
-    CUiRect area = itemRect_;
-    const CUiRect inset = Inset();
-    area.left += inset.left;
-    area.top += inset.top;
-    area.right -= inset.right;
-    area.bottom -= inset.bottom;
+    CUiRect area = InsideInset();
     area.right -= VerticalBarMetrics().thickness;
     area.bottom -= HorizontalBarMetrics().thickness;
     return area;
@@ -566,13 +562,11 @@ void CContainerUI::ScrollBy(int dx, int dy) {
 }
 
 int CContainerUI::VerticalPage() const {
-    const CUiRect inset = Inset();
-    return itemRect_.Height() - inset.top - inset.bottom - HorizontalBarMetrics().thickness;
+    return InsideInset().Height() - HorizontalBarMetrics().thickness;
 }
 
 int CContainerUI::HorizontalPage() const {
-    const CUiRect inset = Inset();
-    return itemRect_.Width() - inset.left - inset.right - VerticalBarMetrics().thickness;
+    return InsideInset().Width() - VerticalBarMetrics().thickness;
 }
 
 void CContainerUI::ScrollLineUp() {

@@ -142,6 +142,8 @@ public:
     UiScrollBarMetrics HorizontalBarMetrics() const;
 
 protected:
+    // The item rectangle less the scaled inset.
+    CUiRect InsideInset() const;
     // The item rectangle less the scaled inset and the visible bars'
     // thickness: where non-floating children show.
     CUiRect ChildArea() const;

@@ -62,6 +62,64 @@ int CrossAlignment(const CContainerUI& layout, bool vertical) {
                                                                : 0;
 }
 
+// What the measuring pass finds over the visible, non-floating children.
+struct Measured {
+    int fixedTotal = 0;   // sized children, every padding and the gaps between children
+    int count = 0;
+    int stretchable = 0;  // children that measure 0 along the axis
+    int crossNeeded = 0;  // the widest measured child across the axis, with its padding
+};
+
+Measured MeasureChildren(const CContainerUI& layout, const Axis& axis, int availMain, int availCross, int gap) {
+    Measured result;
+    for (int i = 0; i < layout.ItemCount(); ++i) {
+        CControlUI* child = layout.ItemAt(i);
+        if (!child->IsVisible() || child->IsFloating()) {
+            continue;
+        }
+        ++result.count;
+        const CUiRect pad = child->Padding();
+        const int crossPads = axis.CrossLead(pad) + axis.CrossTrail(pad);
+        const CUiSize measured = child->MeasureSize(LimitToFixed(child, axis.Size(availMain, availCross - crossPads)));
+        int main = axis.Main(measured);
+        if (main == 0) {
+            ++result.stretchable;
+        } else {
+            main = Clamp(main, axis.MinMain(child), axis.MaxMain(child));
+        }
+        result.fixedTotal += main + axis.Lead(pad) + axis.Trail(pad);
+        const int cross = Clamp(std::max<int>(axis.Cross(measured), 0), axis.MinCross(child), axis.MaxCross(child));
+        result.crossNeeded = std::max(result.crossNeeded, cross + crossPads);
+    }
+    result.fixedTotal += std::max(result.count - 1, 0) * gap;
+    return result;
+}
+
+// Across the axis a child takes its maximum size within the room it has;
+// what it measured does not count.
+int CrossSize(const CControlUI* child, const Axis& axis, int room, const CUiSize& bound) {
+    int cross = axis.MaxCross(child);
+    if (cross == 0) {
+        cross = room;
+    }
+    return std::max(std::min<int>(std::max(cross, 0), axis.Cross(bound)), axis.MinCross(child));
+}
+
+// The leading edge across the axis of a child `cross` thick.
+int CrossLead(const Axis& axis, int alignment, const RECT& area, const UiScrollBarMetrics& bar, const RECT& pad,
+              int cross) {
+    if (alignment == 1) {
+        const int centre = (axis.CrossLead(area) + axis.CrossTrail(area)) / 2 +
+                           (bar.visible ? bar.range / 2 - bar.position : 0);
+        return centre - cross / 2;
+    }
+    if (alignment == 2) {
+        const int edge = axis.CrossTrail(area) + (bar.visible ? bar.range - bar.position : 0);
+        return edge - axis.CrossTrail(pad) - cross;
+    }
+    return axis.CrossLead(area) - (bar.visible ? bar.position : 0) + axis.CrossLead(pad);
+}
+
 }  // namespace
 
 CLinearLayoutUI::CLinearLayoutUI(bool vertical)
@@ -79,12 +137,7 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
     const UiScrollBarMetrics& mainBar = vertical_ ? verticalBar : horizontalBar;
     const UiScrollBarMetrics& crossBar = vertical_ ? horizontalBar : verticalBar;
 
-    CUiRect area = itemRect_;
-    const CUiRect inset = Inset();
-    area.left += inset.left;
-    area.top += inset.top;
-    area.right -= inset.right + verticalBar.thickness;
-    area.bottom -= inset.bottom + horizontalBar.thickness;
+    const CUiRect area = ChildArea();
     if (items_.IsEmpty()) {
         UpdateScrollBars(area, 0, 0);
         return;
@@ -92,43 +145,18 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
     const int availMain = axis.Main(CUiSize(area.Width(), area.Height())) + mainBar.range;
     const int availCross = axis.Cross(CUiSize(area.Width(), area.Height())) + crossBar.range;
     const int gap = ChildPadding();
+    const Measured measured = MeasureChildren(*this, axis, availMain, availCross, gap);
+    const int share =
+        measured.stretchable > 0 ? std::max((availMain - measured.fixedTotal) / measured.stretchable, 0) : 0;
 
-    // Measuring: what the sized children take, and how many share the rest.
-    int fixedTotal = 0;
-    int placedCount = 0;
-    int stretchCount = 0;
-    int crossMeasured = 0;
-    for (int i = 0; i < items_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(items_.At(i));
-        if (!child->IsVisible() || child->IsFloating()) {
-            continue;
-        }
-        ++placedCount;
-        const CUiRect pad = child->Padding();
-        const int crossPads = axis.CrossLead(pad) + axis.CrossTrail(pad);
-        const CUiSize measured = child->MeasureSize(LimitToFixed(child, axis.Size(availMain, availCross - crossPads)));
-        int main = axis.Main(measured);
-        if (main == 0) {
-            ++stretchCount;
-        } else {
-            main = Clamp(main, axis.MinMain(child), axis.MaxMain(child));
-        }
-        fixedTotal += main + axis.Lead(pad) + axis.Trail(pad);
-        const int cross = Clamp(std::max<int>(axis.Cross(measured), 0), axis.MinCross(child), axis.MaxCross(child));
-        crossMeasured = std::max(crossMeasured, cross + crossPads);
-    }
-    const int gaps = std::max(placedCount - 1, 0) * gap;
-    fixedTotal += gaps;
-    const int share = stretchCount > 0 ? std::max((availMain - fixedTotal) / stretchCount, 0) : 0;
-
-    // Positioning, in list order; the last stretchable child takes what is left.
+    // In list order; the last stretchable child takes what is left.
     const int alignment = CrossAlignment(*this, vertical_);
     int remaining = availMain;
     int position = axis.Lead(area) - (mainBar.visible ? mainBar.position : 0);
-    int fixedLeft = fixedTotal;
+    int fixedLeft = measured.fixedTotal;
     int placed = 0;
     int stretched = 0;
-    int mainNeeded = 0;
+    int mainNeeded = std::max(measured.count - 1, 0) * gap;
     int crossPlaced = 0;
     for (int i = 0; i < items_.Count(); ++i) {
         auto* child = static_cast<CControlUI*>(items_.At(i));
@@ -151,30 +179,14 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
         int main = axis.Main(child->MeasureSize(bound));
         if (main == 0) {
             ++stretched;
-            main = stretched == stretchCount ? std::max(remaining - trailPad - fixedLeft, 0) : share;
+            main = stretched == measured.stretchable ? std::max(remaining - trailPad - fixedLeft, 0) : share;
             main = Clamp(main, axis.MinMain(child), axis.MaxMain(child));
         } else {
             main = Clamp(main, axis.MinMain(child), axis.MaxMain(child));
             fixedLeft -= main;
         }
-
-        // Across the axis a child takes its maximum size; what it measured does not count.
-        int cross = axis.MaxCross(child);
-        if (cross == 0) {
-            cross = availCross - crossPads;
-        }
-        cross = std::max(std::min<int>(std::max(cross, 0), axis.Cross(bound)), axis.MinCross(child));
-        int crossLead;
-        if (alignment == 1) {
-            const int centre = (axis.CrossLead(area) + axis.CrossTrail(area)) / 2 +
-                               (crossBar.visible ? crossBar.range / 2 - crossBar.position : 0);
-            crossLead = centre - cross / 2;
-        } else if (alignment == 2) {
-            const int edge = axis.CrossTrail(area) + (crossBar.visible ? crossBar.range - crossBar.position : 0);
-            crossLead = edge - axis.CrossTrail(pad) - cross;
-        } else {
-            crossLead = axis.CrossLead(area) - (crossBar.visible ? crossBar.position : 0) + axis.CrossLead(pad);
-        }
+        const int cross = CrossSize(child, axis, availCross - crossPads, bound);
+        const int crossLead = CrossLead(axis, alignment, area, crossBar, pad, cross);
         const int lead = position + leadPad;
         child->Place(axis.Rect(lead, lead + main, crossLead, crossLead + cross), false);
 
@@ -183,9 +195,8 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
         crossPlaced = std::max(crossPlaced, cross + crossPads);
         remaining -= main + gap + trailPad;
     }
-    mainNeeded += gaps;
     if (vertical_) {
-        UpdateScrollBars(area, crossMeasured, mainNeeded);
+        UpdateScrollBars(area, measured.crossNeeded, mainNeeded);
     } else {
         UpdateScrollBars(area, mainNeeded, crossPlaced);
     }
