@@ -2,9 +2,14 @@
 // title bar, alpha button image, texts, a progress-like fill with a border)
 // into a 32-bit DIB frame after frame, and times a bare GDI fill and blit of
 // the same size in the same run. Images and parsed image strings come from
-// the caches after the first frame, which is not timed.
+// the caches after the first frame, which is not timed. Then lays out and
+// paints the launcher's own window tree (layouts, labels, buttons, progress;
+// tests/support/LauncherTree) the way the window's layout pass does: one
+// placement of the root re-lays out every control.
 // Usage: paint_bench.exe [width] [height] [frames]
+#include "ContainerUI.h"
 #include "ControlUI.h"
+#include "LauncherTree.h"
 #include "PaintManagerUI.h"
 #include "UiRender.h"
 
@@ -152,6 +157,41 @@ int wmain(int argc, wchar_t** argv) {
     const double floor_ms = Seconds(start, end) * 1000.0 / frames;
     DeleteObject(brush);
 
+    // The launcher's tree needs a window: its auto-width title measures its
+    // text with the window's device context.
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    double layout_ms = 0;
+    double launcher_paint_ms = 0;
+    int launcher_controls = 0;
+    {
+        CPaintManagerUI launcherManager;
+        launcherManager.Attach(window, L"launcher");
+        std::unique_ptr<CControlUI> root(BuildLauncherTree(launcherManager));
+        root->FindBy([](CControlUI*, void* count) -> CControlUI* {
+            ++*static_cast<int*>(count);
+            return nullptr;
+        }, &launcher_controls, 0);
+        const int passes = frames * 10;
+        root->Place(all);
+        QueryPerformanceCounter(&start);
+        for (int i = 0; i < passes; ++i) {
+            root->Place(all);
+        }
+        QueryPerformanceCounter(&end);
+        layout_ms = Seconds(start, end) * 1000.0 / passes;
+        root->Paint(target.dc, all);
+        GdiFlush();
+        QueryPerformanceCounter(&start);
+        for (int i = 0; i < frames; ++i) {
+            root->Paint(target.dc, all);
+        }
+        GdiFlush();
+        QueryPerformanceCounter(&end);
+        launcher_paint_ms = Seconds(start, end) * 1000.0 / frames;
+    }
+    DestroyWindow(window);
+
     wprintf(L"size: %d x %d, %d frames, %d controls\n", width, height, frames, static_cast<int>(tree.size()));
     for (size_t i = 0; i < tree.size(); ++i) {
         wprintf(L"  control %d (%ls): %.3f ms\n", static_cast<int>(i), names[i], step_ms[i]);
@@ -159,5 +199,10 @@ int wmain(int argc, wchar_t** argv) {
     wprintf(L"control tree: %.3f ms per frame\n", tree_ms);
     wprintf(L"bare GDI fill and blit: %.3f ms per frame\n", floor_ms);
     wprintf(L"ratio tree / floor: %.2f\n", floor_ms > 0 ? tree_ms / floor_ms : 0.0);
+    wprintf(L"launcher window tree (%d controls): layout %.4f ms per placement of the root, paint %.3f ms per frame\n",
+            launcher_controls, layout_ms, launcher_paint_ms);
+    wprintf(L"ratio launcher layout / launcher paint: %.3f\n",
+            launcher_paint_ms > 0 ? layout_ms / launcher_paint_ms : 0.0);
+    wprintf(L"ratio launcher layout / floor: %.3f\n", floor_ms > 0 ? layout_ms / floor_ms : 0.0);
     return 0;
 }

@@ -525,11 +525,8 @@ void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) {
         return;
     }
-    if (manager_ != nullptr) {
-        if (const wchar_t* style = manager_->FindStyle(value)) {
-            ApplyAttributeList(style);
-            return;
-        }
+    if (ApplyStyleValue(value)) {
+        return;
     }
     if (Is(name, L"pos")) {
         CUiRect rect = ParseRectValue(value);
@@ -633,6 +630,26 @@ void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"innerstyle")) {
         ApplyAttributeListText(value);
     }
+}
+
+bool CControlUI::TrackFocusQuietly(const UiEvent& event) {
+    if (event.type != UiEventType::SetFocus && event.type != UiEventType::KillFocus) {
+        return false;
+    }
+    focused_ = event.type == UiEventType::SetFocus;
+    return true;
+}
+
+bool CControlUI::ApplyStyleValue(const wchar_t* value) {
+    if (manager_ == nullptr || value == nullptr) {
+        return false;
+    }
+    const wchar_t* style = manager_->FindStyle(value);
+    if (style == nullptr) {
+        return false;
+    }
+    ApplyAttributeList(style);
+    return true;
 }
 
 void CControlUI::ApplyAttributeList(const wchar_t* list) {

@@ -231,6 +231,13 @@ protected:
     // Hands the visible part of `rect` (cut by every ancestor) to the manager.
     void InvalidateVisible(const RECT& rect);
     void ApplyAttributeListText(const wchar_t* list);
+    // An attribute value that names one of the manager's styles stands for
+    // that style, whatever the attribute: true when it did and was applied.
+    // Derived ApplyAttribute overrides ask this before their own names.
+    bool ApplyStyleValue(const wchar_t* value);
+    // SetFocus and KillFocus as controls without a focused look take them:
+    // the focused flag only, no repaint. False for any other event.
+    bool TrackFocusQuietly(const UiEvent& event);
     void SetSizeLimit(int* field, int value);
 
     CPaintManagerUI* manager_;  // not owned

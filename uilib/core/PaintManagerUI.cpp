@@ -162,6 +162,7 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
         }
     }
     StopTimers(control);
+    RemovePostPaint(control);
     const CUiString& name = control->Name();
     if (!name.IsEmpty() && controlNames_.Find(name) == control) {
         controlNames_.Remove(name);
@@ -331,6 +332,15 @@ void CPaintManagerUI::QueueCleanup(CControlUI* control) {
     if (window_ != nullptr) {
         PostMessageW(window_, kDeferredWorkMessage, 0, 0);
     }
+}
+
+bool CPaintManagerUI::AddPostPaint(CControlUI* control) {
+    return control != nullptr && postPaintControls_.Find(control) < 0 && postPaintControls_.Add(control);
+}
+
+bool CPaintManagerUI::RemovePostPaint(CControlUI* control) {
+    int index = postPaintControls_.Find(control);
+    return index >= 0 && postPaintControls_.Remove(index);
 }
 
 void CPaintManagerUI::ProcessDeferredWork() {

@@ -106,6 +106,11 @@ public:
     bool UsesVirtualWindows() const { return usesVirtualWindows_; }
     // Detaches the control and deletes it with the next deferred work.
     void QueueCleanup(CControlUI* control);
+    // Controls that paint once more after the whole tree (PaintAfterChildren),
+    // in registration order; not owned. A control is registered once.
+    bool AddPostPaint(CControlUI* control);
+    bool RemovePostPaint(CControlUI* control);
+    const CUiPtrArray& PostPaintControls() const { return postPaintControls_; }
     // The deferred-work message: deletes queued controls, then delivers the
     // queued notifications, including any queued meanwhile.
     void ProcessDeferredWork();
@@ -215,6 +220,7 @@ private:
     CUiPtrArray notifiers_;       // INotifyUI, not owned
     CUiPtrArray timers_;          // owned TimerInfo records
     CUiPtrArray cleanupControls_; // owned until deleted by ProcessDeferredWork
+    CUiPtrArray postPaintControls_; // CControlUI, not owned
     CUiPtrArray queuedNotifies_;  // owned QueuedNotify records
     UINT nextTimerId_ = 4096;
 
