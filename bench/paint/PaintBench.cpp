@@ -1,8 +1,14 @@
 // Paints a control tree of the launcher's kind (background image, nine-grid
 // title bar, alpha button image, texts, a progress-like fill with a border)
-// into a 32-bit DIB frame after frame, and times a bare GDI fill and blit of
-// the same size in the same run. Images and parsed image strings come from
-// the caches after the first frame, which is not timed.
+// three ways, each timed against a bare GDI floor in the same run:
+// - into a 32-bit DIB, frame after frame (render only), against a fill and
+//   blit of the same size;
+// - as full WM_PAINTs of a real window through the paint manager's
+//   off-screen buffer, and of a layered window, against a window whose
+//   WM_PAINT fills and blits from a memory bitmap; the layered one also
+//   against a bare UpdateLayeredWindow of a filled bitmap of its size.
+// Images and parsed image strings come from the caches after the first
+// frame, which is not timed.
 // Usage: paint_bench.exe [width] [height] [frames]
 #include "ControlUI.h"
 #include "PaintManagerUI.h"
@@ -31,6 +37,31 @@ public:
     }
 };
 
+// The window's root: paints its children, which keep the places they were
+// given.
+class BenchRoot : public CControlUI {
+public:
+    ~BenchRoot() override {
+        for (CControlUI* child : children) {
+            delete child;
+        }
+    }
+    void Attach(CPaintManagerUI* manager, CControlUI* parent, bool initialize) override {
+        CControlUI::Attach(manager, parent, initialize);
+        for (CControlUI* child : children) {
+            child->Attach(manager, this, initialize);
+        }
+    }
+    void Paint(HDC dc, const RECT& paintRect) override {
+        CControlUI::Paint(dc, paintRect);
+        for (CControlUI* child : children) {
+            child->Paint(dc, paintRect);
+        }
+    }
+
+    std::vector<CControlUI*> children;  // owned
+};
+
 bool WritePng(const char* path, int width, int height, bool alpha, int seed) {
     std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
     for (int y = 0; y < height; ++y) {
@@ -51,6 +82,19 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+template <typename Step>
+double MillisecondsPerFrame(int frames, Step step) {
+    step();
+    LARGE_INTEGER start;
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < frames; ++i) {
+        step();
+    }
+    QueryPerformanceCounter(&end);
+    return Seconds(start, end) * 1000.0 / frames;
+}
+
 struct Dib {
     Dib(int width, int height) : dc(CreateCompatibleDC(nullptr)) {
         bitmap = CUiRender::CreateArgbBitmap(dc, width, -height, nullptr);
@@ -65,6 +109,140 @@ struct Dib {
     HBITMAP bitmap;
     HGDIOBJ old;
 };
+
+struct TreeEntry {
+    const wchar_t* name;
+    CControlUI* control;
+};
+
+// The launcher-like controls, placed for a window of this size.
+std::vector<TreeEntry> MakeControls(int width, int height) {
+    static wchar_t progressFill[64];
+    swprintf(progressFill, 64, L"%d", (width - 80) * 58 / 100);
+    std::vector<TreeEntry> tree;
+    auto add = [&](const wchar_t* name, CControlUI* control, const wchar_t* attributes, RECT rect) {
+        control->ApplyAttributeList(attributes);
+        control->Place(rect);
+        tree.push_back({name, control});
+    };
+    add(L"window colour", new CControlUI(), L"bkcolor=\"#FFF4F4F4\"", {0, 0, width, height});
+    add(L"background image", new CControlUI(), L"bkimage=\"bench_background.png\"", {0, 32, width, height});
+    add(L"nine-grid title bar", new CControlUI(), L"bkimage=\"file='bench_title.png' corner='6,6,6,6'\"",
+        {0, 0, width, 32});
+    add(L"alpha button image", new CControlUI(), L"bkimage=\"bench_close.png\"", {width - 26, 6, width - 6, 26});
+    add(L"text", new BenchLabel(), L"text=\"\x6B63\x5728\x4E0B\x8F7D 58%\"", {40, height - 80, 400, height - 60});
+    add(L"text", new BenchLabel(), L"text=\"12.5 MB/s\"", {width - 200, height - 80, width - 40, height - 60});
+    add(L"text", new BenchLabel(), L"text=\"612.3 MB / 1.02 GB\"", {40, height - 36, 400, height - 16});
+    add(L"progress track with border", new CControlUI(),
+        L"bkcolor=\"#FFDDDDDD\" bordercolor=\"#FFBBBBBB\" bordersize=\"1\"", {40, height - 52, width - 40, height - 40});
+    add(L"progress fill", new CControlUI(), L"bkcolor=\"#FF2B88D8\"",
+        {40, height - 52, 40 + _wtoi(progressFill), height - 40});
+    return tree;
+}
+
+// A top-level window whose messages go to a paint manager, or, for the
+// floor, whose WM_PAINT fills and blits from a memory bitmap.
+class BenchWindow {
+public:
+    BenchWindow(int width, int height, bool bare) : bare_(bare), floor_(width, height) {
+        static const ATOM atom = [] {
+            WNDCLASSW windowClass = {};
+            windowClass.lpfnWndProc = &BenchWindow::WindowProc;
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"PaintBenchWindow";
+            return RegisterClassW(&windowClass);
+        }();
+        (void)atom;
+        window_ = CreateWindowExW(0, L"PaintBenchWindow", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), this);
+        brush_ = CreateSolidBrush(RGB(0xF4, 0xF4, 0xF4));
+        manager_.Attach(window_, L"bench");
+        manager_.SetDefaultFont(L"\x5FAE\x8F6F\x96C5\x9ED1", 12, FW_NORMAL, false, false);
+    }
+    ~BenchWindow() {
+        DestroyWindow(window_);
+        DeleteObject(brush_);
+    }
+
+    CPaintManagerUI& Manager() { return manager_; }
+    void Show() {
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+        UpdateWindow(window_);
+    }
+    // One whole-window WM_PAINT, sent at once.
+    void PaintFrame() {
+        InvalidateRect(window_, nullptr, FALSE);
+        UpdateWindow(window_);
+        GdiFlush();
+    }
+    // The platform's part of a layered frame: fill a bitmap, update the window.
+    void UpdateLayeredFrame(int width, int height) {
+        RECT all = {0, 0, width, height};
+        FillRect(floor_.dc, &all, brush_);
+        GdiFlush();
+        POINT position = {0, 0};
+        SIZE size = {width, height};
+        POINT source = {0, 0};
+        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(window_, nullptr, &position, &size, floor_.dc, &source, 0, &blend, ULW_ALPHA);
+    }
+    HWND Handle() const { return window_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<BenchWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        try {
+            LRESULT result = 0;
+            if (self != nullptr && self->window_ == window) {
+                if (self->bare_ && message == WM_PAINT) {
+                    self->PaintFloor();
+                    return 0;
+                }
+                if (!self->bare_ && self->manager_.HandleWindowMessage(message, wParam, lParam, result)) {
+                    return result;
+                }
+            }
+        } catch (...) {
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    void PaintFloor() {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window_, &paint);
+        const RECT& area = paint.rcPaint;
+        FillRect(floor_.dc, &area, brush_);
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, floor_.dc, area.left,
+               area.top, SRCCOPY);
+        EndPaint(window_, &paint);
+    }
+
+    bool bare_;
+    Dib floor_;
+    CPaintManagerUI manager_;
+    HWND window_ = nullptr;   // owned
+    HBRUSH brush_ = nullptr;  // owned
+};
+
+// A window painting the tree through its manager; the manager owns the root.
+std::unique_ptr<BenchWindow> MakeTreeWindow(int width, int height, bool layered) {
+    std::unique_ptr<BenchWindow> window(new BenchWindow(width, height, false));
+    auto* root = new BenchRoot();
+    for (const TreeEntry& entry : MakeControls(width, height)) {
+        root->children.push_back(entry.control);
+    }
+    if (layered) {
+        window->Manager().SetLayered(true);
+    }
+    window->Manager().AttachRoot(root);
+    window->Show();
+    return window;
+}
 
 }  // namespace
 
@@ -82,82 +260,73 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
+    // Render only: the controls painted one after the other into a DIB.
     CPaintManagerUI manager;
     manager.SetDefaultFont(L"\x5FAE\x8F6F\x96C5\x9ED1", 12, FW_NORMAL, false, false);
-    std::vector<std::unique_ptr<CControlUI>> tree;
-    std::vector<const wchar_t*> names;
-    auto add = [&](const wchar_t* name, CControlUI* control, const wchar_t* attributes, RECT rect) {
-        names.push_back(name);
-        control->Attach(&manager, nullptr, false);
-        control->ApplyAttributeList(attributes);
-        control->Place(rect);
-        tree.emplace_back(control);
-    };
-    wchar_t progressPos[64];
-    swprintf(progressPos, 64, L"%d", (width - 80) * 58 / 100);
-    add(L"window colour", new CControlUI(), L"bkcolor=\"#FFF4F4F4\"", {0, 0, width, height});
-    add(L"background image", new CControlUI(), L"bkimage=\"bench_background.png\"", {0, 32, width, height});
-    add(L"nine-grid title bar", new CControlUI(), L"bkimage=\"file='bench_title.png' corner='6,6,6,6'\"", {0, 0, width, 32});
-    add(L"alpha button image", new CControlUI(), L"bkimage=\"bench_close.png\"", {width - 26, 6, width - 6, 26});
-    add(L"text", new BenchLabel(), L"text=\"\x6B63\x5728\x4E0B\x8F7D 58%\"", {40, height - 80, 400, height - 60});
-    add(L"text", new BenchLabel(), L"text=\"12.5 MB/s\"", {width - 200, height - 80, width - 40, height - 60});
-    add(L"text", new BenchLabel(), L"text=\"612.3 MB / 1.02 GB\"", {40, height - 36, 400, height - 16});
-    add(L"progress track with border", new CControlUI(), L"bkcolor=\"#FFDDDDDD\" bordercolor=\"#FFBBBBBB\" bordersize=\"1\"",
-        {40, height - 52, width - 40, height - 40});
-    add(L"progress fill", new CControlUI(), L"bkcolor=\"#FF2B88D8\"", {40, height - 52, 40 + _wtoi(progressPos), height - 40});
-
+    std::vector<TreeEntry> tree = MakeControls(width, height);
+    for (TreeEntry& entry : tree) {
+        entry.control->Attach(&manager, nullptr, false);
+    }
     Dib target(width, height);
     Dib source(width, height);
     const RECT all = {0, 0, width, height};
-    auto paintTree = [&] {
-        for (auto& control : tree) {
-            control->Paint(target.dc, all);
+    const double tree_ms = MillisecondsPerFrame(frames, [&] {
+        for (TreeEntry& entry : tree) {
+            entry.control->Paint(target.dc, all);
         }
         GdiFlush();
-    };
-    paintTree();
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < frames; ++i) {
-        paintTree();
-    }
-    QueryPerformanceCounter(&end);
-    const double tree_ms = Seconds(start, end) * 1000.0 / frames;
+    });
     // Each control on its own, to show where a frame's time goes.
     std::vector<double> step_ms;
-    for (auto& control : tree) {
-        QueryPerformanceCounter(&start);
-        for (int i = 0; i < frames; ++i) {
-            control->Paint(target.dc, all);
-        }
-        GdiFlush();
-        QueryPerformanceCounter(&end);
-        step_ms.push_back(Seconds(start, end) * 1000.0 / frames);
+    for (TreeEntry& entry : tree) {
+        step_ms.push_back(MillisecondsPerFrame(frames, [&] {
+            entry.control->Paint(target.dc, all);
+            GdiFlush();
+        }));
     }
-
     HBRUSH brush = CreateSolidBrush(RGB(0xF4, 0xF4, 0xF4));
     FillRect(source.dc, &all, brush);
-    auto fillAndBlit = [&] {
+    const double floor_ms = MillisecondsPerFrame(frames, [&] {
         FillRect(target.dc, &all, brush);
         BitBlt(target.dc, 0, 0, width, height, source.dc, 0, 0, SRCCOPY);
         GdiFlush();
-    };
-    fillAndBlit();
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < frames; ++i) {
-        fillAndBlit();
-    }
-    QueryPerformanceCounter(&end);
-    const double floor_ms = Seconds(start, end) * 1000.0 / frames;
+    });
     DeleteObject(brush);
+    for (TreeEntry& entry : tree) {
+        delete entry.control;
+    }
+
+    // Whole WM_PAINTs of real windows, each against the bare window.
+    BenchWindow bare(width, height, true);
+    bare.Show();
+    std::unique_ptr<BenchWindow> offscreen = MakeTreeWindow(width, height, false);
+    std::unique_ptr<BenchWindow> layered = MakeTreeWindow(width, height, true);
+    const double bare_ms = MillisecondsPerFrame(frames, [&] { bare.PaintFrame(); });
+    const double offscreen_ms = MillisecondsPerFrame(frames, [&] { offscreen->PaintFrame(); });
+    const double layered_ms = MillisecondsPerFrame(frames, [&] { layered->PaintFrame(); });
+    BenchWindow bareLayered(width, height, true);
+    SetWindowLongPtrW(bareLayered.Handle(), GWL_EXSTYLE,
+                      GetWindowLongPtrW(bareLayered.Handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
+    bareLayered.UpdateLayeredFrame(width, height);
+    ShowWindow(bareLayered.Handle(), SW_SHOWNOACTIVATE);
+    const double bareLayered_ms = MillisecondsPerFrame(frames, [&] { bareLayered.UpdateLayeredFrame(width, height); });
+    const bool layeredPainted = layered->Manager().IsLayered();
 
     wprintf(L"size: %d x %d, %d frames, %d controls\n", width, height, frames, static_cast<int>(tree.size()));
     for (size_t i = 0; i < tree.size(); ++i) {
-        wprintf(L"  control %d (%ls): %.3f ms\n", static_cast<int>(i), names[i], step_ms[i]);
+        wprintf(L"  control %d (%ls): %.3f ms\n", static_cast<int>(i), tree[i].name, step_ms[i]);
     }
     wprintf(L"control tree: %.3f ms per frame\n", tree_ms);
     wprintf(L"bare GDI fill and blit: %.3f ms per frame\n", floor_ms);
     wprintf(L"ratio tree / floor: %.2f\n", floor_ms > 0 ? tree_ms / floor_ms : 0.0);
+    wprintf(L"bare window WM_PAINT (fill and blit): %.3f ms per frame\n", bare_ms);
+    wprintf(L"window WM_PAINT through the off-screen buffer: %.3f ms per frame\n", offscreen_ms);
+    wprintf(L"ratio off-screen WM_PAINT / bare WM_PAINT: %.2f\n", bare_ms > 0 ? offscreen_ms / bare_ms : 0.0);
+    wprintf(L"layered window WM_PAINT%ls: %.3f ms per frame\n", layeredPainted ? L"" : L" (not layered here)",
+            layered_ms);
+    wprintf(L"ratio layered WM_PAINT / bare WM_PAINT: %.2f\n", bare_ms > 0 ? layered_ms / bare_ms : 0.0);
+    wprintf(L"bare layered update (fill and UpdateLayeredWindow): %.3f ms per frame\n", bareLayered_ms);
+    wprintf(L"ratio layered WM_PAINT / bare layered update: %.2f\n",
+            bareLayered_ms > 0 ? layered_ms / bareLayered_ms : 0.0);
     return 0;
 }

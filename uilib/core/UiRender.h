@@ -7,6 +7,7 @@ namespace Orvel {
 
 class CControlUI;
 class CPaintManagerUI;
+class CUiScaledCellCache;
 struct UiDrawInfo;
 struct UiImageInfo;
 
@@ -37,6 +38,10 @@ public:
     static void PaintImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paintRect, const RECT& source,
                            const RECT& corners, bool useAlpha, BYTE fade, bool hole = false, bool xTiled = false,
                            bool yTiled = false);
+    // The same with a cache of the image's scaled cells (null: none).
+    static void PaintImageCells(HDC dc, HBITMAP bitmap, CUiScaledCellCache* cache, const RECT& dest,
+                                const RECT& paintRect, const RECT& source, const RECT& corners, bool useAlpha,
+                                BYTE fade, bool hole = false, bool xTiled = false, bool yTiled = false);
     // The per-pixel blend used when the platform's AlphaBlend is missing.
     static void BlendFallback(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                               int sourceWidth, int sourceHeight, BYTE constantAlpha);
