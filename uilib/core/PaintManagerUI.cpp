@@ -11,6 +11,19 @@
 
 namespace Orvel {
 
+namespace {
+
+bool AddOnce(CUiPtrArray& list, void* item) {
+    return item != nullptr && list.Find(item) < 0 && list.Add(item);
+}
+
+bool RemoveItem(CUiPtrArray& list, void* item) {
+    int index = list.Find(item);
+    return index >= 0 && list.Remove(index);
+}
+
+}  // namespace
+
 struct CPaintManagerUI::QueuedNotify {
     CUiString type;
     CControlUI* sender;  // not owned; cleared when the sender is destroyed
@@ -226,6 +239,12 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     }
     if (caretOwner_ == control) {
         caretOwner_ = nullptr;
+    }
+    // Lists a destroyed control may still be in would be painted or walked later.
+    RemoveItem(postPaint_, control);
+    for (int i = optionGroups_.Count() - 1; i >= 0; --i) {
+        const CUiString group = optionGroups_.KeyAt(i);
+        RemoveOptionGroup(group, control);
     }
 }
 
@@ -452,19 +471,6 @@ void CPaintManagerUI::StopAllTimers() {
     timers_.Clear();
 }
 
-namespace {
-
-bool AddOnce(CUiPtrArray& list, void* item) {
-    return item != nullptr && list.Find(item) < 0 && list.Add(item);
-}
-
-bool RemoveItem(CUiPtrArray& list, void* item) {
-    int index = list.Find(item);
-    return index >= 0 && list.Remove(index);
-}
-
-}  // namespace
-
 bool CPaintManagerUI::AddNotifier(INotifyUI* receiver) {
     return AddOnce(notifiers_, receiver);
 }
@@ -550,7 +556,8 @@ const CUiPtrArray* CPaintManagerUI::OptionGroup(const wchar_t* group) {
 }
 
 void CPaintManagerUI::RemoveOptionGroup(const wchar_t* group, CControlUI* control) {
-    auto* members = group != nullptr ? static_cast<CUiPtrArray*>(optionGroups_.Find(group)) : nullptr;
+    // No reordering lookup: ForgetControl walks the groups by index.
+    auto* members = group != nullptr ? static_cast<CUiPtrArray*>(optionGroups_.Find(group, false)) : nullptr;
     if (members == nullptr) {
         return;
     }

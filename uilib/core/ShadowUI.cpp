@@ -497,7 +497,8 @@ void CShadowUI::DrawSilhouette(HWND parent, DWORD* bits, int width, int height) 
             if (distance < solid) {
                 alpha = darkness_;
             } else if (distance <= radius) {
-                alpha = static_cast<int>((1.0 - (distance - solid) / (sharpness + 1)) * darkness_);
+                // The nudge keeps 79.999... from x87 and 80 from SSE the same.
+                alpha = static_cast<int>((1.0 - (distance - solid) / (sharpness + 1)) * darkness_ + 1e-9);
             }
             brush[static_cast<size_t>(by) * side + bx] = alpha > 0 ? Premultiplied(color_, alpha) : 0;
         }

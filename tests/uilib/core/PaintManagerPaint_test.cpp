@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,10 +129,25 @@ TEST_F(PaintTest, WindowAttributesReachTheirSetters) {
     BYTE alpha = 0;
     EXPECT_TRUE(GetLayeredWindowAttributes(window.Handle(), nullptr, &alpha, nullptr));
     EXPECT_EQ(200, alpha);
-    m.ApplyWindowAttribute(L"traytiptext", L"Korva");
-    EXPECT_FALSE(m.IsTrayIconAdded());
     m.ApplyWindowAttribute(L"trayiconid", L"0");
     EXPECT_FALSE(m.IsTrayIconAdded());
+}
+
+TEST_F(PaintTest, TheNotificationIconComesWithItsTipAndGoesWithItsManager) {
+    auto tray = std::make_unique<CPaintManagerUI>();
+    tray->Attach(window.Handle(), L"tray");
+    tray->ApplyWindowAttribute(L"traytiptext", L"Korva");
+    tray->ApplyWindowAttribute(L"trayiconid", L"7");
+    ASSERT_TRUE(tray->IsTrayIconAdded());
+    NOTIFYICONDATAW probe = {};
+    probe.cbSize = sizeof(probe);
+    probe.hWnd = window.Handle();
+    probe.uID = 7;
+    probe.uFlags = NIF_TIP;
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe));
+    tray->ApplyWindowAttribute(L"TrayTipText", L"ignored");
+    tray.reset();
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "removed with its manager";
 }
 
 TEST_F(PaintTest, SharedColoursCarryAlongWindowsThatKeptTheDefault) {

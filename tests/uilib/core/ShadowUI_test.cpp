@@ -102,6 +102,10 @@ TEST_F(ShadowWindowTest, AShownShadowFollowsItsOwner) {
     EXPECT_FALSE(IsWindowVisible(shadow));
     ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
     EXPECT_TRUE(IsWindowVisible(shadow));
+    ShowWindow(window.Handle(), SW_MAXIMIZE);
+    EXPECT_FALSE(IsWindowVisible(shadow)) << "a maximized window has no shadow";
+    ShowWindow(window.Handle(), SW_RESTORE);
+    EXPECT_TRUE(IsWindowVisible(shadow));
     DestroyWindow(window.Handle());
     EXPECT_FALSE(IsWindow(shadow));
 }
