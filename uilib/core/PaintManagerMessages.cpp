@@ -126,14 +126,8 @@ bool CPaintManagerUI::PreTranslate(MSG* message) {
 }
 
 bool CPaintManagerUI::PreHandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (int i = 0; i < preMessageFilters_.Count(); ++i) {
-        bool handled = false;
-        LRESULT answer =
-            static_cast<IMessageFilterUI*>(preMessageFilters_.At(i))->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = answer;
-            return true;
-        }
+    if (RunMessageFilters(preMessageFilters_, message, wParam, lParam, result)) {
+        return true;
     }
     switch (message) {
     case WM_KEYDOWN:
@@ -177,7 +171,7 @@ bool CPaintManagerUI::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lP
     if (window_ == nullptr) {
         return false;
     }
-    if (RunMessageFilters(message, wParam, lParam, result)) {
+    if (RunMessageFilters(messageFilters_, message, wParam, lParam, result)) {
         return true;
     }
     switch (message) {
@@ -269,11 +263,11 @@ bool CPaintManagerUI::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-bool CPaintManagerUI::RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (int i = 0; i < messageFilters_.Count(); ++i) {
+bool CPaintManagerUI::RunMessageFilters(const CUiPtrArray& filters, UINT message, WPARAM wParam, LPARAM lParam,
+                                        LRESULT& result) {
+    for (int i = 0; i < filters.Count(); ++i) {
         bool handled = false;
-        LRESULT answer =
-            static_cast<IMessageFilterUI*>(messageFilters_.At(i))->MessageHandler(message, wParam, lParam, handled);
+        LRESULT answer = static_cast<IMessageFilterUI*>(filters.At(i))->MessageHandler(message, wParam, lParam, handled);
         if (handled) {
             result = answer;
             return true;

@@ -313,7 +313,9 @@ private:
     static void InitializeProcessDefaults(SharedResources& shared);
 
     // Message handling (PaintManagerMessages.cpp).
-    bool RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The first filter that marks the message handled ends the walk.
+    static bool RunMessageFilters(const CUiPtrArray& filters, UINT message, WPARAM wParam, LPARAM lParam,
+                                  LRESULT& result);
     // A key state of -1 samples the keyboard; button events pass their own.
     void SendEvent(CControlUI* control, UiEventType type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0,
                    int keyState = -1);

@@ -2,6 +2,7 @@
 // the window, and the controls log the events that reach them.
 #include "PaintManagerUI.h"
 #include "TestControls.h"
+#include "UiInterfaces.h"
 #include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
@@ -249,6 +250,65 @@ TEST_F(InputTest, ControlsOfAnotherManagerReceiveNothing) {
     EXPECT_TRUE(c->events.empty());
     EXPECT_EQ(nullptr, manager().HoverControl());
     c->Attach(&manager(), root, false);
+}
+
+// Handles (and logs) the messages it is given.
+class KeyFilter : public IMessageFilterUI, public ITranslateAccelerator {
+public:
+    explicit KeyFilter(UINT taken) : taken_(taken) {}
+    LRESULT MessageHandler(UINT message, WPARAM, LPARAM, bool& handled) override {
+        handled = message == taken_;
+        return handled ? 77 : 0;
+    }
+    LRESULT TranslateAccelerator(MSG* message) override { return message->wParam == VK_F5 ? 0 : 1; }
+
+private:
+    UINT taken_;
+};
+
+TEST_F(InputTest, FiltersAndAcceleratorsComeFirst) {
+    KeyFilter keys(WM_KEYDOWN);
+    manager().AddMessageFilter(&keys);
+    LRESULT result = 0;
+    EXPECT_TRUE(manager().HandleWindowMessage(WM_KEYDOWN, 'X', 0, result));
+    EXPECT_EQ(77, result);
+    EXPECT_TRUE(a->events.empty()) << "the filter took the key";
+    manager().RemoveMessageFilter(&keys);
+
+    KeyFilter tabs(WM_KEYDOWN);
+    manager().AddPreMessageFilter(&tabs);
+    PostMessageW(window.Handle(), WM_KEYDOWN, VK_TAB, 0);
+    UiTestWindow::PumpPending();
+    EXPECT_EQ(a, manager().FocusedControl()) << "Tab never reached the manager";
+    manager().RemovePreMessageFilter(&tabs);
+
+    manager().AddTranslateAccelerator(&keys);
+    MSG f5 = {window.Handle(), WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
+    MSG f6 = {window.Handle(), WM_KEYDOWN, VK_F6, 0, 0, {0, 0}};
+    EXPECT_TRUE(CPaintManagerUI::PreTranslate(&f5));
+    EXPECT_FALSE(CPaintManagerUI::PreTranslate(&f6));
+}
+
+TEST_F(InputTest, NativeChildrenGetTheirNotificationsReflected) {
+    UiTestWindow child(40, 20, WS_CHILD | WS_VISIBLE, 0, window.Handle());
+    std::vector<UINT> reflected;
+    child.SetHook([&](UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message >= 0x2000 && message < 0x3000) {
+            reflected.push_back(message - 0x2000);
+            result = message == 0x2000 + WM_COMMAND ? 0 : 5;
+            return true;
+        }
+        return false;
+    });
+    LRESULT result = 0;
+    NMHDR header = {child.Handle(), 1, 0};
+    EXPECT_TRUE(manager().HandleWindowMessage(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&header), result));
+    EXPECT_EQ(5, result);
+    EXPECT_FALSE(manager().HandleWindowMessage(WM_COMMAND, 1, reinterpret_cast<LPARAM>(child.Handle()), result))
+        << "a command the child leaves at 0 goes on";
+    EXPECT_TRUE(manager().HandleWindowMessage(WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(child.Handle()), result));
+    EXPECT_FALSE(manager().HandleWindowMessage(WM_COMMAND, 1, 0, result)) << "a menu command is not reflected";
+    EXPECT_EQ((std::vector<UINT>{WM_NOTIFY, WM_COMMAND, WM_CTLCOLORSTATIC}), reflected);
 }
 
 }  // namespace
