@@ -313,6 +313,19 @@ void CPaintManagerUI::PrintClient(HDC dc, LPARAM flags) {
     RestoreDC(dc, saved);
 }
 
+UiImageBlit CPaintManagerUI::ImageBlitContexts() {
+    if (imageBlitDC_ == nullptr) {
+        imageBlitDC_ = CreateCompatibleDC(nullptr);
+    }
+    if (cellBlitDC_ == nullptr) {
+        cellBlitDC_ = CreateCompatibleDC(nullptr);
+    }
+    UiImageBlit blit;
+    blit.imageDC = imageBlitDC_;
+    blit.cellDC = cellBlitDC_;
+    return blit;
+}
+
 void CPaintManagerUI::ReleaseOffscreen() {
     if (offscreenDC_ != nullptr) {
         if (offscreenPrevious_ != nullptr) {

@@ -69,6 +69,11 @@ CPaintManagerUI::~CPaintManagerUI() {
     if (dragImage_ != nullptr) {
         DeleteObject(dragImage_);
     }
+    for (HDC dc : {imageBlitDC_, cellBlitDC_}) {
+        if (dc != nullptr) {
+            DeleteDC(dc);
+        }
+    }
     RemoveAllOptionGroups();
     controlNames_.Clear();
     ClearResourceTables();

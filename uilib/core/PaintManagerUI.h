@@ -7,6 +7,7 @@
 #include "UiPlatform.h"
 #include "UiPtrArray.h"
 #include "UiRect.h"
+#include "UiRender.h"
 #include "UiString.h"
 #include "UiStringPtrMap.h"
 
@@ -154,6 +155,9 @@ public:
     void SetNeedsUpdate() { updateNeeded_ = true; }
     bool NeedsUpdate() const { return updateNeeded_; }
     bool IsPainting() const { return painting_; }
+    // Memory contexts the render engine's image blits reuse, made on first
+    // use and owned by the manager; no scaled-cell cache is set.
+    UiImageBlit ImageBlitContexts();
     // The retained off-screen bitmap (a 32-bit bottom-up DIB section of the
     // client size, owned by the manager), or null before the first paint.
     HBITMAP OffscreenBitmap() const { return offscreenBitmap_; }
@@ -421,6 +425,8 @@ private:
     DWORD* offscreenBits_ = nullptr;     // the DIB's pixels, bottom-up
     CUiSize offscreenSize_;
     HBITMAP dragImage_ = nullptr;        // owned
+    HDC imageBlitDC_ = nullptr;          // owned
+    HDC cellBlitDC_ = nullptr;           // owned
     HWND toolTip_ = nullptr;             // owned
     TOOLINFOW toolInfo_ = {};
     CUiString toolTipText_;  // the text toolInfo_ points at

@@ -98,13 +98,20 @@ bool Intersects(const RECT& a, const RECT& b) {
 // cache when there is one, so each is stretched once per size.
 class CellBlitter {
 public:
-    CellBlitter(HDC target, HDC source, const RECT& paintRect, bool blend, BYTE fade, CUiScaledCellCache* cache)
+    // `cellDC` (may be null) is a memory context kept by the caller for cached cells.
+    CellBlitter(HDC target, HDC source, const RECT& paintRect, bool blend, BYTE fade, const UiImageBlit& blit)
         : target_(target), source_(source), paint_(paintRect), blend_(blend), fade_(fade),
-          alphaBlend_(DynAlphaBlend()), cache_(cache) {}
+          alphaBlend_(DynAlphaBlend()), cache_(blit.cache), cacheDC_(blit.cellDC), ownsCacheDC_(false) {
+        if (cacheDC_ != nullptr) {
+            cachePrevious_ = GetCurrentObject(cacheDC_, OBJ_BITMAP);
+        }
+    }
     ~CellBlitter() {
         if (cacheDC_ != nullptr) {
             SelectObject(cacheDC_, cachePrevious_);
-            DeleteDC(cacheDC_);
+            if (ownsCacheDC_) {
+                DeleteDC(cacheDC_);
+            }
         }
     }
     CellBlitter(const CellBlitter&) = delete;
@@ -158,6 +165,7 @@ private:
             if (cacheDC_ == nullptr) {
                 return nullptr;
             }
+            ownsCacheDC_ = true;
             cachePrevious_ = GetCurrentObject(cacheDC_, OBJ_BITMAP);
         }
         const RECT source = {sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight};
@@ -198,7 +206,8 @@ private:
     BYTE fade_;
     AlphaBlendProc alphaBlend_;
     CUiScaledCellCache* cache_;        // not owned; may be null
-    HDC cacheDC_ = nullptr;            // owned
+    HDC cacheDC_;                      // owned when ownsCacheDC_
+    bool ownsCacheDC_;
     HGDIOBJ cachePrevious_ = nullptr;  // not owned
 };
 
@@ -330,26 +339,35 @@ bool CUiRender::PaintImageInfo(HDC dc, CPaintManagerUI* manager, const RECT& ite
         return true;
     }
     bool useAlpha = manager->IsLayered() || image->hasAlpha;
-    PaintImageCells(dc, image->bitmap, &image->scaledCells, dest, paintRect, source, info->corners, useAlpha,
-                    info->fade, info->hole, info->xTiled, info->yTiled);
+    UiImageBlit blit = manager->ImageBlitContexts();
+    blit.cache = &image->scaledCells;
+    PaintImageCells(dc, image->bitmap, blit, dest, paintRect, source, info->corners, useAlpha, info->fade,
+                    info->hole, info->xTiled, info->yTiled);
     return true;
 }
 
 void CUiRender::PaintImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paintRect, const RECT& source,
                            const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xTiled, bool yTiled) {
-    PaintImageCells(dc, bitmap, nullptr, dest, paintRect, source, corners, useAlpha, fade, hole, xTiled, yTiled);
+    PaintImageCells(dc, bitmap, UiImageBlit(), dest, paintRect, source, corners, useAlpha, fade, hole, xTiled,
+                    yTiled);
 }
 
-void CUiRender::PaintImageCells(HDC dc, HBITMAP bitmap, CUiScaledCellCache* cache, const RECT& dest,
+void CUiRender::PaintImageCells(HDC dc, HBITMAP bitmap, const UiImageBlit& blit, const RECT& dest,
                                 const RECT& paintRect, const RECT& source, const RECT& corners, bool useAlpha,
                                 BYTE fade, bool hole, bool xTiled, bool yTiled) {
     if (dc == nullptr || bitmap == nullptr) {
         return;
     }
-    ScopedMemoryDC memory(dc);
-    ScopedSelectObject select(memory.Get(), bitmap);
+    // Creating a memory context costs about as much as a whole blit of a
+    // skin image under Wine; a window keeps one for this.
+    HDC memory = blit.imageDC;
+    ScopedGdiDC ownMemory(memory == nullptr ? CreateCompatibleDC(dc) : nullptr);
+    if (memory == nullptr) {
+        memory = ownMemory.Get();
+    }
+    ScopedSelectObject select(memory, bitmap);
     SetStretchBltMode(dc, HALFTONE);
-    CellBlitter blitter(dc, memory.Get(), paintRect, useAlpha || fade != 255, fade, cache);
+    CellBlitter blitter(dc, memory, paintRect, useAlpha || fade != 255, fade, blit);
 
     const int l = corners.left;
     const int t = corners.top;
