@@ -75,6 +75,30 @@ TEST_F(InputTest, HoverMovesBetweenControlsAndLeavingTheWindowEndsIt) {
     EXPECT_EQ(3u, b->events.size());
 }
 
+TEST_F(InputTest, HoveringShowsTheTooltipOfTheControlUnderTheMouse) {
+    LRESULT result = 0;
+    EXPECT_FALSE(manager().HandleWindowMessage(WM_MOUSEHOVER, 0, MAKELPARAM(-5, -5), result)) << "no control there";
+    a->SetToolTip(L"first<n>line");
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    EXPECT_TRUE(manager().HandleWindowMessage(WM_MOUSEHOVER, 0, MAKELPARAM(20, 20), result));
+    EXPECT_EQ(1u, a->Of(UiEventType::MouseHover).size());
+    HWND tip = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr);
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(window.Handle(), GetWindow(tip, GW_OWNER));
+    wchar_t text[64] = {};
+    TOOLINFOW info = {};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = window.Handle();
+    info.uId = reinterpret_cast<UINT_PTR>(window.Handle());
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(L"first\r\nline", text);
+    // A control without a tip still gets its hover event.
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(80, 20));
+    EXPECT_TRUE(manager().HandleWindowMessage(WM_MOUSEHOVER, 0, MAKELPARAM(80, 20), result));
+    EXPECT_EQ(1u, b->Of(UiEventType::MouseHover).size());
+}
+
 TEST_F(InputTest, ThePressedControlHoldsCaptureAndGetsTheMovesUntilRelease) {
     Send(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(20, 20));
     EXPECT_EQ(a, manager().PressedControl());

@@ -88,6 +88,16 @@ TEST_F(PaintTest, ALayeredWindowKeepsControlAlphaAndMakesGdiOutputOpaque) {
     EXPECT_NEAR(0x80, RedOf(half), 2);
     EXPECT_EQ(kGreen, window.OffscreenPixel(70, 20));
     EXPECT_EQ(0u, window.OffscreenPixel(150, 80)) << "nothing painted stays transparent";
+
+    // After an update the dirty rectangle starts empty: a small repaint far
+    // from the origin outlines just itself.
+    manager().SetShowUpdateRect(true);
+    manager().InvalidateArea({150, 80, 160, 90});
+    UpdateWindow(window.Handle());
+    EXPECT_EQ(0xFFFF0000u, window.OffscreenPixel(150, 85));
+    EXPECT_EQ(0xFFFF0000u, window.OffscreenPixel(155, 89));
+    EXPECT_EQ(0u, window.OffscreenPixel(159, 50));
+    EXPECT_EQ(0u, window.OffscreenPixel(100, 0));
 }
 
 TEST_F(PaintTest, ShowDirtyOutlinesTheRepaintedArea) {
