@@ -360,11 +360,17 @@ void CUiRender::PaintImageCells(HDC dc, HBITMAP bitmap, const UiImageBlit& blit,
     }
     // Creating a memory context costs about as much as a whole blit of a
     // skin image under Wine; a window keeps one for this.
-    HDC memory = blit.imageDC;
-    ScopedGdiDC ownMemory(memory == nullptr ? CreateCompatibleDC(dc) : nullptr);
-    if (memory == nullptr) {
-        memory = ownMemory.Get();
+    if (blit.imageDC == nullptr) {
+        ScopedMemoryDC own(dc);
+        if (own.Get() != nullptr) {
+            UiImageBlit withContext = blit;
+            withContext.imageDC = own.Get();
+            PaintImageCells(dc, bitmap, withContext, dest, paintRect, source, corners, useAlpha, fade, hole, xTiled,
+                            yTiled);
+        }
+        return;
     }
+    HDC memory = blit.imageDC;
     ScopedSelectObject select(memory, bitmap);
     SetStretchBltMode(dc, HALFTONE);
     CellBlitter blitter(dc, memory, paintRect, useAlpha || fade != 255, fade, blit);

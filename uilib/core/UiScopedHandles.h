@@ -88,24 +88,6 @@ private:
     HDC dc_;  // owned
 };
 
-// A device context from CreateCompatibleDC (or none), deleted with DeleteDC.
-class ScopedGdiDC {
-public:
-    explicit ScopedGdiDC(HDC dc) : dc_(dc) {}
-    ~ScopedGdiDC() {
-        if (dc_ != nullptr) {
-            DeleteDC(dc_);
-        }
-    }
-    ScopedGdiDC(const ScopedGdiDC&) = delete;
-    ScopedGdiDC& operator=(const ScopedGdiDC&) = delete;
-
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;  // owned
-};
-
 // An object selected into a device context until the scope ends.
 class ScopedSelectObject {
 public:
