@@ -391,6 +391,29 @@ const wchar_t* CPaintManagerUI::FindStyle(const wchar_t* name) {
     return list != nullptr ? list->Data() : nullptr;
 }
 
+void CPaintManagerUI::RebuildFont(UiFontInfo& info) {
+    if (info.font == nullptr) {
+        return;
+    }
+    HFONT font = CreateScaledFont(info.face, info.size, info.weight, info.underline, info.italic);
+    if (font == nullptr) {
+        return;
+    }
+    RetireFont(info.font);
+    info.font = font;
+    info.hasMetrics = false;
+}
+
+void CPaintManagerUI::RebuildFonts() {
+    for (CUiStringPtrMap* table : {&fonts_, &Shared().fonts}) {
+        for (int i = 0; i < table->Count(); ++i) {
+            RebuildFont(*static_cast<UiFontInfo*>(table->Find(table->KeyAt(i), false)));
+        }
+    }
+    RebuildFont(defaultFont_);
+    RebuildFont(Shared().defaultFont);
+}
+
 void CPaintManagerUI::ReleaseImages(CUiStringPtrMap& table) {
     for (int i = 0; i < table.Count(); ++i) {
         CUiRender::ReleaseImage(static_cast<UiImageInfo*>(table.Find(table.KeyAt(i), false)), true);

@@ -5,6 +5,8 @@
 #include "UiPtrArray.h"
 #include "UiStringPtrMap.h"
 
+#include <vector>
+
 namespace Orvel {
 
 struct CPaintManagerUI::SharedResources {
@@ -21,6 +23,7 @@ struct CPaintManagerUI::SharedResources {
     DWORD selectedColor = 0xFFBAE4FF;
     UiFontInfo defaultFont;  // font handle owned
     CUiPtrArray managers;    // every manager attached to a window, in attach order; not owned
+    std::vector<UiControlCreator> plugins;
     bool hslEnabled = false;
     short hue = 180;
     short saturation = 100;

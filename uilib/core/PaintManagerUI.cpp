@@ -7,8 +7,22 @@
 #include "UiInterfaces.h"
 
 #include <initializer_list>
+#include <vector>
 
 namespace Orvel {
+
+namespace {
+
+bool AddOnce(CUiPtrArray& list, void* item) {
+    return item != nullptr && list.Find(item) < 0 && list.Add(item);
+}
+
+bool RemoveItem(CUiPtrArray& list, void* item) {
+    int index = list.Find(item);
+    return index >= 0 && list.Remove(index);
+}
+
+}  // namespace
 
 struct CPaintManagerUI::QueuedNotify {
     CUiString type;
@@ -27,11 +41,14 @@ CPaintManagerUI::CPaintManagerUI() {
     linkHoverColor_ = shared.linkHoverColor;
     selectedColor_ = shared.selectedColor;
     gdiplusToken_ = StartGdiPlus();
+    CShadowUI::RegisterWindowClass(shared.instance);
 }
 
 CPaintManagerUI::~CPaintManagerUI() {
-    // Deleting controls reaches back into ForgetControl, so the tables they
-    // are forgotten from go last.
+    // The tree goes first: its controls forget themselves in the tables below.
+    CControlUI* root = root_;
+    root_ = nullptr;
+    delete root;
     for (int i = 0; i < cleanupControls_.Count(); ++i) {
         delete static_cast<CControlUI*>(cleanupControls_.At(i));
     }
@@ -41,6 +58,23 @@ CPaintManagerUI::~CPaintManagerUI() {
     }
     queuedNotifies_.Clear();
     StopAllTimers();
+    if (caretActive_ && IsWindow(window_)) {
+        ::KillTimer(window_, kCaretTimerId);
+    }
+    RemoveTrayIcon();
+    if (toolTip_ != nullptr) {
+        DestroyWindow(toolTip_);
+    }
+    ReleaseOffscreen();
+    if (dragImage_ != nullptr) {
+        DeleteObject(dragImage_);
+    }
+    for (HDC dc : {imageBlitDC_, cellBlitDC_}) {
+        if (dc != nullptr) {
+            DeleteDC(dc);
+        }
+    }
+    RemoveAllOptionGroups();
     controlNames_.Clear();
     ClearResourceTables();
     if (defaultFont_.font != nullptr) {
@@ -56,6 +90,7 @@ CPaintManagerUI::~CPaintManagerUI() {
     if (index >= 0) {
         managers.Remove(index);
     }
+    RevokeDropTarget();
     ShutdownGdiPlus(gdiplusToken_);
 }
 
@@ -92,8 +127,47 @@ void CPaintManagerUI::Attach(HWND window, const wchar_t* name) {
             if (managers.Find(this) < 0) {
                 managers.Add(this);
             }
+            RegisterDropTarget(window_);
         }
     }
+}
+
+bool CPaintManagerUI::AttachRoot(CControlUI* root) {
+    if (root == nullptr) {
+        return false;
+    }
+    shadow_.CreateShadowFor(this);
+    FocusControl(nullptr);
+    hover_ = nullptr;
+    pressed_ = nullptr;
+    keyPressed_ = nullptr;
+    if (root_ != nullptr && root_ != root) {
+        postPaint_.Clear();
+        QueueCleanup(root_);
+    }
+    root_ = root;
+    updateNeeded_ = true;
+    firstLayout_ = true;
+    focusNeeded_ = true;
+    BindControls(root_);
+    // A tree replacing another in a shown window must be painted.
+    InvalidateAll();
+    return true;
+}
+
+void CPaintManagerUI::AddPlugin(UiControlCreator creator) {
+    if (creator != nullptr) {
+        Shared().plugins.push_back(creator);
+    }
+}
+
+CControlUI* CPaintManagerUI::CreatePluginControl(const wchar_t* className) {
+    for (UiControlCreator creator : Shared().plugins) {
+        if (CControlUI* control = creator(className)) {
+            return control;
+        }
+    }
+    return nullptr;
 }
 
 CUiDpiScale& CPaintManagerUI::DpiScale() {
@@ -106,25 +180,6 @@ CUiDpiScale& CPaintManagerUI::DpiScale() {
 void CPaintManagerUI::SetTextRenderingHint(int hint) {
     if (hint >= 0 && hint <= 5) {
         textRenderingHint_ = hint;
-    }
-}
-
-void CPaintManagerUI::InvalidateArea(const RECT& rect) {
-    RECT area = rect;
-    area.left = area.left < 0 ? 0 : area.left;
-    area.top = area.top < 0 ? 0 : area.top;
-    area.right = area.right < area.left ? area.left : area.right;
-    area.bottom = area.bottom < area.top ? area.top : area.bottom;
-    UnionRect(&layeredDirty_, &layeredDirty_, &area);
-    if (window_ != nullptr) {
-        InvalidateRect(window_, &area, FALSE);
-    }
-}
-
-void CPaintManagerUI::InvalidateAll() {
-    RECT client = {};
-    if (window_ != nullptr && GetClientRect(window_, &client)) {
-        InvalidateArea(client);
     }
 }
 
@@ -152,6 +207,21 @@ CControlUI* CPaintManagerUI::ControlByName(const wchar_t* name) {
     return name != nullptr ? static_cast<CControlUI*>(controlNames_.Find(name)) : nullptr;
 }
 
+namespace {
+
+CControlUI* ControlItself(CControlUI* control, void*) {
+    return control;
+}
+
+}  // namespace
+
+CControlUI* CPaintManagerUI::ControlAtPoint(POINT point) const {
+    if (root_ == nullptr) {
+        return nullptr;
+    }
+    return root_->FindBy(ControlItself, &point, UiFindVisible | UiFindHitTest | UiFindTopFirst);
+}
+
 void CPaintManagerUI::ForgetControl(CControlUI* control) {
     if (control == nullptr) {
         return;
@@ -162,7 +232,6 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
         }
     }
     StopTimers(control);
-    RemovePostPaint(control);
     const CUiString& name = control->Name();
     if (!name.IsEmpty() && controlNames_.Find(name) == control) {
         controlNames_.Remove(name);
@@ -172,6 +241,15 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
         if (queued->sender == control) {
             queued->sender = nullptr;
         }
+    }
+    if (caretOwner_ == control) {
+        caretOwner_ = nullptr;
+    }
+    // Lists a destroyed control may still be in would be painted or walked later.
+    RemoveItem(postPaint_, control);
+    for (int i = optionGroups_.Count() - 1; i >= 0; --i) {
+        const CUiString group = optionGroups_.KeyAt(i);
+        RemoveOptionGroup(group, control);
     }
 }
 
@@ -192,6 +270,111 @@ void CPaintManagerUI::FocusControl(CControlUI* control, bool focusWindow) {
         focus_ = control;
         SendFocusEvent(control, UiEventType::SetFocus, control);
         SendNotify(control, L"setfocus");
+    }
+}
+
+namespace {
+
+// Walks the tab stops of a tree in order, looking for the one after (or
+// before) the focus control.
+struct TabWalk {
+    CControlUI* focus;
+    bool forward;
+    bool pastFocus = false;
+    CControlUI* first = nullptr;
+    CControlUI* last = nullptr;
+    CControlUI* found = nullptr;
+};
+
+CControlUI* VisitTabStop(CControlUI* control, void* data) {
+    auto* walk = static_cast<TabWalk*>(data);
+    if (control == walk->focus) {
+        if (!walk->forward && walk->last != nullptr) {
+            walk->found = walk->last;
+            return control;
+        }
+        walk->pastFocus = true;
+        return nullptr;
+    }
+    if ((control->TraitFlags() & UiTraitTabStop) == 0) {
+        return nullptr;
+    }
+    if (walk->first == nullptr) {
+        walk->first = control;
+    }
+    walk->last = control;
+    if (walk->forward && walk->pastFocus) {
+        walk->found = control;
+        return control;
+    }
+    return nullptr;
+}
+
+constexpr UINT kTabFlags = UiFindVisible | UiFindEnabled | UiFindMeFirst;
+
+}  // namespace
+
+bool CPaintManagerUI::MoveTabFocus(bool forward) {
+    if (updateNeeded_ && forward) {
+        focusNeeded_ = true;
+        InvalidateAll();
+        return true;
+    }
+    if (root_ != nullptr) {
+        TabWalk walk{focus_, forward};
+        root_->FindBy(VisitTabStop, &walk, kTabFlags);
+        CControlUI* target = walk.found;
+        if (target == nullptr) {
+            target = forward ? walk.first : walk.last;
+        }
+        if (target != nullptr) {
+            FocusControl(target, true);
+        }
+    }
+    focusNeeded_ = false;
+    return true;
+}
+
+void CPaintManagerUI::FocusControlAfter(CControlUI* control) {
+    if (window_ != nullptr && GetFocus() != window_) {
+        ::SetFocus(window_);
+    }
+    if (focus_ != nullptr) {
+        CControlUI* old = focus_;
+        focus_ = nullptr;
+        SendFocusEvent(old, UiEventType::KillFocus, nullptr);
+        SendNotify(old, L"killfocus");
+    }
+    if (root_ == nullptr || control == nullptr) {
+        return;
+    }
+    TabWalk walk{control, true};
+    root_->FindBy(VisitTabStop, &walk, kTabFlags);
+    if (walk.found != nullptr) {
+        FocusControl(walk.found, false);
+    }
+}
+
+void CPaintManagerUI::SetFocusNeeded() {
+    focusNeeded_ = true;
+    if (root_ != nullptr) {
+        root_->RequestUpdate();
+    }
+}
+
+void CPaintManagerUI::BeginCapture() {
+    if (window_ != nullptr) {
+        SetCapture(window_);
+    }
+    captured_ = true;
+}
+
+void CPaintManagerUI::EndCapture() {
+    captured_ = false;
+    // Tracking restarts with the next move: losing capture may have ended it.
+    mouseTracking_ = false;
+    if (window_ != nullptr && GetCapture() == window_) {
+        ReleaseCapture();
     }
 }
 
@@ -223,7 +406,9 @@ bool CPaintManagerUI::StartTimer(CControlUI* control, UINT id, UINT elapse) {
             return true;
         }
     }
-    nextTimerId_ = (nextTimerId_ + 1) % 240;
+    if (!TakeTimerId()) {
+        return false;
+    }
     if (::SetTimer(window_, nextTimerId_, elapse, nullptr) == 0) {
         return false;
     }
@@ -234,6 +419,23 @@ bool CPaintManagerUI::StartTimer(CControlUI* control, UINT id, UINT elapse) {
         return false;
     }
     return true;
+}
+
+bool CPaintManagerUI::TakeTimerId() {
+    // After the counter wraps, an id still held by a record of this window
+    // would replace that record's system timer; 0 is never a window timer.
+    for (int attempt = 0; attempt < 240; ++attempt) {
+        nextTimerId_ = (nextTimerId_ + 1) % 240;
+        bool used = nextTimerId_ == 0;
+        for (int i = 0; i < timers_.Count() && !used; ++i) {
+            auto* timer = static_cast<TimerInfo*>(timers_.At(i));
+            used = timer->window == window_ && timer->systemId == nextTimerId_;
+        }
+        if (!used) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CPaintManagerUI::StopTimer(CControlUI* control, UINT id) {
@@ -275,12 +477,107 @@ void CPaintManagerUI::StopAllTimers() {
 }
 
 bool CPaintManagerUI::AddNotifier(INotifyUI* receiver) {
-    return receiver != nullptr && notifiers_.Find(receiver) < 0 && notifiers_.Add(receiver);
+    return AddOnce(notifiers_, receiver);
 }
 
 bool CPaintManagerUI::RemoveNotifier(INotifyUI* receiver) {
-    int index = notifiers_.Find(receiver);
-    return index >= 0 && notifiers_.Remove(index);
+    return RemoveItem(notifiers_, receiver);
+}
+
+bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* filter) {
+    return AddOnce(preMessageFilters_, filter);
+}
+
+bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* filter) {
+    return RemoveItem(preMessageFilters_, filter);
+}
+
+bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* filter) {
+    return AddOnce(messageFilters_, filter);
+}
+
+bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* filter) {
+    return RemoveItem(messageFilters_, filter);
+}
+
+bool CPaintManagerUI::AddTranslateAccelerator(ITranslateAccelerator* translator) {
+    return AddOnce(translators_, translator);
+}
+
+bool CPaintManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* translator) {
+    return RemoveItem(translators_, translator);
+}
+
+bool CPaintManagerUI::TranslateAccelerator(MSG* message) {
+    for (int i = 0; i < translators_.Count(); ++i) {
+        if (static_cast<ITranslateAccelerator*>(translators_.At(i))->TranslateAccelerator(message) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CPaintManagerUI::AddPostPaint(CControlUI* control) {
+    return AddOnce(postPaint_, control);
+}
+
+bool CPaintManagerUI::RemovePostPaint(CControlUI* control) {
+    return RemoveItem(postPaint_, control);
+}
+
+bool CPaintManagerUI::AddNativeWindow(HWND child) {
+    if (child == nullptr || nativeWindows_.Find(child) >= 0) {
+        return false;
+    }
+    RECT rect;
+    if (window_ != nullptr && GetWindowRect(child, &rect)) {
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+        InvalidateArea(rect);
+    }
+    return nativeWindows_.Add(child);
+}
+
+bool CPaintManagerUI::RemoveNativeWindow(HWND child) {
+    return RemoveItem(nativeWindows_, child);
+}
+
+bool CPaintManagerUI::AddOptionGroup(const wchar_t* group, CControlUI* control) {
+    if (group == nullptr || *group == L'\0' || control == nullptr) {
+        return false;
+    }
+    if (auto* members = static_cast<CUiPtrArray*>(optionGroups_.Find(group))) {
+        return AddOnce(*members, control);
+    }
+    auto* members = new CUiPtrArray(6);
+    if (!members->Add(control) || !optionGroups_.Insert(group, members)) {
+        delete members;
+        return false;
+    }
+    return true;
+}
+
+const CUiPtrArray* CPaintManagerUI::OptionGroup(const wchar_t* group) {
+    return group != nullptr ? static_cast<const CUiPtrArray*>(optionGroups_.Find(group)) : nullptr;
+}
+
+void CPaintManagerUI::RemoveOptionGroup(const wchar_t* group, CControlUI* control) {
+    // No reordering lookup: ForgetControl walks the groups by index.
+    auto* members = group != nullptr ? static_cast<CUiPtrArray*>(optionGroups_.Find(group, false)) : nullptr;
+    if (members == nullptr) {
+        return;
+    }
+    RemoveItem(*members, control);
+    if (members->IsEmpty()) {
+        optionGroups_.Remove(group);
+        delete members;
+    }
+}
+
+void CPaintManagerUI::RemoveAllOptionGroups() {
+    for (int i = 0; i < optionGroups_.Count(); ++i) {
+        delete static_cast<CUiPtrArray*>(optionGroups_.Find(optionGroups_.KeyAt(i), false));
+    }
+    optionGroups_.Clear();
 }
 
 void CPaintManagerUI::SendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam, LPARAM lParam,
@@ -332,15 +629,6 @@ void CPaintManagerUI::QueueCleanup(CControlUI* control) {
     if (window_ != nullptr) {
         PostMessageW(window_, kDeferredWorkMessage, 0, 0);
     }
-}
-
-bool CPaintManagerUI::AddPostPaint(CControlUI* control) {
-    return control != nullptr && postPaintControls_.Find(control) < 0 && postPaintControls_.Add(control);
-}
-
-bool CPaintManagerUI::RemovePostPaint(CControlUI* control) {
-    int index = postPaintControls_.Find(control);
-    return index >= 0 && postPaintControls_.Remove(index);
 }
 
 void CPaintManagerUI::ProcessDeferredWork() {

@@ -22,9 +22,30 @@ struct Msimg32 {
     }
 };
 
-// Thread-safe one-time initialisation of a function-local static.
+struct User32 {
+    UpdateLayeredWindowProc updateLayeredWindow = nullptr;
+    SetLayeredWindowAttributesProc setLayeredWindowAttributes = nullptr;
+
+    User32() {
+        // Linked by every program of ours, so it is loaded already.
+        HMODULE module = GetModuleHandleW(L"User32.dll");
+        if (module != nullptr) {
+            updateLayeredWindow = reinterpret_cast<UpdateLayeredWindowProc>(
+                reinterpret_cast<void*>(GetProcAddress(module, "UpdateLayeredWindow")));
+            setLayeredWindowAttributes = reinterpret_cast<SetLayeredWindowAttributesProc>(
+                reinterpret_cast<void*>(GetProcAddress(module, "SetLayeredWindowAttributes")));
+        }
+    }
+};
+
+// Thread-safe one-time initialisation of function-local statics.
 const Msimg32& Functions() {
     static const Msimg32 functions;
+    return functions;
+}
+
+const User32& WindowFunctions() {
+    static const User32 functions;
     return functions;
 }
 
@@ -36,6 +57,14 @@ AlphaBlendProc DynAlphaBlend() {
 
 GradientFillProc DynGradientFill() {
     return Functions().gradientFill;
+}
+
+UpdateLayeredWindowProc DynUpdateLayeredWindow() {
+    return WindowFunctions().updateLayeredWindow;
+}
+
+SetLayeredWindowAttributesProc DynSetLayeredWindowAttributes() {
+    return WindowFunctions().setLayeredWindowAttributes;
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* fileName) {

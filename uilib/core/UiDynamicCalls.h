@@ -7,9 +7,14 @@ namespace Orvel {
 // own copy of the library; null when missing, and callers degrade.
 using AlphaBlendProc = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
 using GradientFillProc = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+using UpdateLayeredWindowProc = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*,
+                                              DWORD);
+using SetLayeredWindowAttributesProc = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 
 AlphaBlendProc DynAlphaBlend();
 GradientFillProc DynGradientFill();
+UpdateLayeredWindowProc DynUpdateLayeredWindow();
+SetLayeredWindowAttributesProc DynSetLayeredWindowAttributes();
 
 // Loads a library from the system folder, never from the current folder or
 // the executable's folder. Null on failure.

@@ -1,5 +1,6 @@
 #pragma once
 #include "UiPlatform.h"
+#include "UiScaledCellCache.h"
 #include "UiString.h"
 
 #include <vector>
@@ -18,6 +19,8 @@ struct UiImageInfo {
     bool useHsl = false;
     CUiString resourceType;  // empty for files
     DWORD mask = 0;          // ARGB colour made transparent; 0 = none
+    // Drawing does not change the image, only what is cached for it.
+    mutable CUiScaledCellCache scaledCells;
 };
 
 }  // namespace Orvel

@@ -93,12 +93,29 @@ bool Intersects(const RECT& a, const RECT& b) {
     return IntersectRect(&overlap, &a, &b) != FALSE;
 }
 
-// Draws cells of one bitmap onto a target, opaque or blended.
+// Draws cells of one bitmap onto a target, opaque or blended. Cells copied
+// at their own size are plain copies; scaled cells go through the image's
+// cache when there is one, so each is stretched once per size.
 class CellBlitter {
 public:
-    CellBlitter(HDC target, HDC source, const RECT& paintRect, bool blend, BYTE fade)
+    // `cellDC` (may be null) is a memory context kept by the caller for cached cells.
+    CellBlitter(HDC target, HDC source, const RECT& paintRect, bool blend, BYTE fade, const UiImageBlit& blit)
         : target_(target), source_(source), paint_(paintRect), blend_(blend), fade_(fade),
-          alphaBlend_(DynAlphaBlend()) {}
+          alphaBlend_(DynAlphaBlend()), cache_(blit.cache), cacheDC_(blit.cellDC), ownsCacheDC_(false) {
+        if (cacheDC_ != nullptr) {
+            cachePrevious_ = GetCurrentObject(cacheDC_, OBJ_BITMAP);
+        }
+    }
+    ~CellBlitter() {
+        if (cacheDC_ != nullptr) {
+            SelectObject(cacheDC_, cachePrevious_);
+            if (ownsCacheDC_) {
+                DeleteDC(cacheDC_);
+            }
+        }
+    }
+    CellBlitter(const CellBlitter&) = delete;
+    CellBlitter& operator=(const CellBlitter&) = delete;
 
     // Skips cells of no size and cells outside the paint rectangle.
     void Draw(int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight) {
@@ -109,29 +126,89 @@ public:
         if (!Intersects(cell, paint_)) {
             return;
         }
-        if (blend_) {
-            if (alphaBlend_ != nullptr) {
-                BLENDFUNCTION function = {AC_SRC_OVER, 0, fade_, AC_SRC_ALPHA};
-                alphaBlend_(target_, x, y, width, height, source_, sourceX, sourceY, sourceWidth, sourceHeight,
-                            function);
-            } else {
-                CUiRender::BlendFallback(target_, x, y, width, height, source_, sourceX, sourceY, sourceWidth,
-                                         sourceHeight, fade_);
+        if (width != sourceWidth || height != sourceHeight) {
+            if (HDC scaled = ScaledCell(width, height, sourceX, sourceY, sourceWidth, sourceHeight)) {
+                Copy(x, y, width, height, scaled, 0, 0, width, height);
+                return;
             }
-        } else if (width == sourceWidth && height == sourceHeight) {
-            BitBlt(target_, x, y, width, height, source_, sourceX, sourceY, SRCCOPY);
-        } else {
-            StretchBlt(target_, x, y, width, height, source_, sourceX, sourceY, sourceWidth, sourceHeight, SRCCOPY);
         }
+        Copy(x, y, width, height, source_, sourceX, sourceY, sourceWidth, sourceHeight);
     }
 
 private:
+    void Copy(int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
+              int sourceHeight) {
+        if (blend_) {
+            if (alphaBlend_ != nullptr) {
+                BLENDFUNCTION function = {AC_SRC_OVER, 0, fade_, AC_SRC_ALPHA};
+                alphaBlend_(target_, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight,
+                            function);
+            } else {
+                CUiRender::BlendFallback(target_, x, y, width, height, source, sourceX, sourceY, sourceWidth,
+                                         sourceHeight, fade_);
+            }
+        } else if (width == sourceWidth && height == sourceHeight) {
+            BitBlt(target_, x, y, width, height, source, sourceX, sourceY, SRCCOPY);
+        } else {
+            StretchBlt(target_, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight, SRCCOPY);
+        }
+    }
+
+    // A memory context holding the cell at the destination size, from the
+    // cache or scaled now; null when there is no cache to keep it in.
+    HDC ScaledCell(int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight) {
+        if (cache_ == nullptr || (blend_ && alphaBlend_ == nullptr)) {
+            return nullptr;
+        }
+        if (cacheDC_ == nullptr) {
+            cacheDC_ = CreateCompatibleDC(target_);
+            if (cacheDC_ == nullptr) {
+                return nullptr;
+            }
+            ownsCacheDC_ = true;
+            cachePrevious_ = GetCurrentObject(cacheDC_, OBJ_BITMAP);
+        }
+        const RECT source = {sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight};
+        HBITMAP bitmap = cache_->Find(source, width, height, blend_);
+        if (bitmap == nullptr) {
+            bitmap = CUiRender::CreateArgbBitmap(target_, width, -height, nullptr);
+            if (bitmap == nullptr) {
+                return nullptr;
+            }
+            SelectObject(cacheDC_, bitmap);
+            if (blend_) {
+                // Over transparent black the blend leaves the scaled, premultiplied source.
+                BLENDFUNCTION function = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                alphaBlend_(cacheDC_, 0, 0, width, height, source_, sourceX, sourceY, sourceWidth, sourceHeight,
+                            function);
+            } else {
+                SetStretchBltMode(cacheDC_, HALFTONE);
+                SetBrushOrgEx(cacheDC_, 0, 0, nullptr);
+                StretchBlt(cacheDC_, 0, 0, width, height, source_, sourceX, sourceY, sourceWidth, sourceHeight,
+                           SRCCOPY);
+            }
+            // The cache may evict or, failing, delete bitmaps: none may be selected.
+            SelectObject(cacheDC_, cachePrevious_);
+            cache_->Add(source, width, height, blend_, bitmap);
+            bitmap = cache_->Find(source, width, height, blend_);
+            if (bitmap == nullptr) {
+                return nullptr;
+            }
+        }
+        SelectObject(cacheDC_, bitmap);
+        return cacheDC_;
+    }
+
     HDC target_;  // not owned
     HDC source_;  // not owned
     RECT paint_;
     bool blend_;
     BYTE fade_;
     AlphaBlendProc alphaBlend_;
+    CUiScaledCellCache* cache_;        // not owned; may be null
+    HDC cacheDC_;                      // owned when ownsCacheDC_
+    bool ownsCacheDC_;
+    HGDIOBJ cachePrevious_ = nullptr;  // not owned
 };
 
 void DrawCentre(CellBlitter& blitter, const RECT& dest, const RECT& source, bool xTiled, bool yTiled) {
@@ -211,6 +288,7 @@ void CUiRender::ReleaseImage(UiImageInfo* info, bool deleteRecord) {
     if (info->bitmap != nullptr) {
         DeleteObject(info->bitmap);
     }
+    info->scaledCells.Clear();
     info->bitmap = nullptr;
     info->bits = nullptr;
     std::vector<BYTE>().swap(info->savedBits);
@@ -261,20 +339,41 @@ bool CUiRender::PaintImageInfo(HDC dc, CPaintManagerUI* manager, const RECT& ite
         return true;
     }
     bool useAlpha = manager->IsLayered() || image->hasAlpha;
-    PaintImage(dc, image->bitmap, dest, paintRect, source, info->corners, useAlpha, info->fade, info->hole,
-               info->xTiled, info->yTiled);
+    UiImageBlit blit = manager->ImageBlitContexts();
+    blit.cache = &image->scaledCells;
+    PaintImageCells(dc, image->bitmap, blit, dest, paintRect, source, info->corners, useAlpha, info->fade,
+                    info->hole, info->xTiled, info->yTiled);
     return true;
 }
 
 void CUiRender::PaintImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paintRect, const RECT& source,
                            const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xTiled, bool yTiled) {
+    PaintImageCells(dc, bitmap, UiImageBlit(), dest, paintRect, source, corners, useAlpha, fade, hole, xTiled,
+                    yTiled);
+}
+
+void CUiRender::PaintImageCells(HDC dc, HBITMAP bitmap, const UiImageBlit& blit, const RECT& dest,
+                                const RECT& paintRect, const RECT& source, const RECT& corners, bool useAlpha,
+                                BYTE fade, bool hole, bool xTiled, bool yTiled) {
     if (dc == nullptr || bitmap == nullptr) {
         return;
     }
-    ScopedMemoryDC memory(dc);
-    ScopedSelectObject select(memory.Get(), bitmap);
+    // Creating a memory context costs about as much as a whole blit of a
+    // skin image under Wine; a window keeps one for this.
+    if (blit.imageDC == nullptr) {
+        ScopedMemoryDC own(dc);
+        if (own.Get() != nullptr) {
+            UiImageBlit withContext = blit;
+            withContext.imageDC = own.Get();
+            PaintImageCells(dc, bitmap, withContext, dest, paintRect, source, corners, useAlpha, fade, hole, xTiled,
+                            yTiled);
+        }
+        return;
+    }
+    HDC memory = blit.imageDC;
+    ScopedSelectObject select(memory, bitmap);
     SetStretchBltMode(dc, HALFTONE);
-    CellBlitter blitter(dc, memory.Get(), paintRect, useAlpha || fade != 255, fade);
+    CellBlitter blitter(dc, memory, paintRect, useAlpha || fade != 255, fade, blit);
 
     const int l = corners.left;
     const int t = corners.top;
@@ -668,6 +767,7 @@ void CUiRender::ApplyHsl(bool enabled, UiImageInfo* info, short hue, short satur
         return;
     }
     const size_t bytes = std::min(info->savedBits.size(), static_cast<size_t>(info->width) * info->height * 4);
+    info->scaledCells.Clear();
     if (!enabled || (hue == 180 && saturation == 100 && lightness == 100)) {
         memcpy(info->bits, info->savedBits.data(), bytes);
         return;

@@ -7,8 +7,18 @@ namespace Orvel {
 
 class CControlUI;
 class CPaintManagerUI;
+class CUiScaledCellCache;
 struct UiDrawInfo;
 struct UiImageInfo;
+
+// What an image blit may reuse instead of creating it: memory contexts for
+// the image and for scaled cells (kept by the window, not owned here) and the
+// image's cache of scaled cells. Null members are made for the one blit.
+struct UiImageBlit {
+    HDC imageDC = nullptr;
+    HDC cellDC = nullptr;
+    CUiScaledCellCache* cache = nullptr;
+};
 
 // The painting routines every control uses. They keep no state: images and
 // parsed image strings come from the paint manager's caches. Colours are
@@ -37,6 +47,10 @@ public:
     static void PaintImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paintRect, const RECT& source,
                            const RECT& corners, bool useAlpha, BYTE fade, bool hole = false, bool xTiled = false,
                            bool yTiled = false);
+    // The same with what a window keeps for blits (see UiImageBlit).
+    static void PaintImageCells(HDC dc, HBITMAP bitmap, const UiImageBlit& blit, const RECT& dest,
+                                const RECT& paintRect, const RECT& source, const RECT& corners, bool useAlpha,
+                                BYTE fade, bool hole = false, bool xTiled = false, bool yTiled = false);
     // The per-pixel blend used when the platform's AlphaBlend is missing.
     static void BlendFallback(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                               int sourceWidth, int sourceHeight, BYTE constantAlpha);

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -217,6 +219,44 @@ TEST(PaintManagerTimersTest, TimersNeedAWindowAndAreReusedAfterStopping) {
     EXPECT_TRUE(manager.StartTimer(&control, 1, 500));
     manager.StopTimers(&control);
     EXPECT_FALSE(manager.StopTimer(&control, 2));
+}
+
+TEST(PaintManagerListsTest, OptionGroupsAndPostPaintForgetDestroyedControls) {
+    CPaintManagerUI manager;
+    CControlUI* first = Named(L"first");
+    CControlUI* second = Named(L"second");
+    for (CControlUI* control : {first, second}) {
+        control->Attach(&manager, nullptr, false);
+    }
+    EXPECT_EQ(nullptr, manager.OptionGroup(L"sizes"));
+    EXPECT_TRUE(manager.AddOptionGroup(L"sizes", first));
+    EXPECT_FALSE(manager.AddOptionGroup(L"sizes", first));
+    EXPECT_TRUE(manager.AddOptionGroup(L"sizes", second));
+    EXPECT_TRUE(manager.AddOptionGroup(L"other", second));
+    ASSERT_NE(nullptr, manager.OptionGroup(L"sizes"));
+    EXPECT_EQ(2, manager.OptionGroup(L"sizes")->Count());
+    EXPECT_TRUE(manager.AddPostPaint(second));
+    EXPECT_FALSE(manager.AddPostPaint(second));
+
+    delete second;
+    EXPECT_EQ(1, manager.OptionGroup(L"sizes")->Count());
+    EXPECT_EQ(nullptr, manager.OptionGroup(L"other")) << "an emptied group goes";
+    EXPECT_EQ(0, manager.PostPaintCount());
+    manager.RemoveOptionGroup(L"sizes", first);
+    EXPECT_EQ(nullptr, manager.OptionGroup(L"sizes"));
+    delete first;
+}
+
+TEST(PaintManagerPluginTest, CreatorsAreAskedInOrder) {
+    EXPECT_EQ(nullptr, CPaintManagerUI::CreatePluginControl(L"Gadget"));
+    CPaintManagerUI::AddPlugin(+[](const wchar_t* name) -> CControlUI* {
+        return wcscmp(name, L"Gadget") == 0 ? Named(L"first creator") : nullptr;
+    });
+    CPaintManagerUI::AddPlugin(+[](const wchar_t*) -> CControlUI* { return Named(L"second creator"); });
+    std::unique_ptr<CControlUI> gadget(CPaintManagerUI::CreatePluginControl(L"Gadget"));
+    std::unique_ptr<CControlUI> widget(CPaintManagerUI::CreatePluginControl(L"Widget"));
+    EXPECT_EQ(std::wstring(L"first creator"), gadget->Name().Data());
+    EXPECT_EQ(std::wstring(L"second creator"), widget->Name().Data());
 }
 
 }  // namespace

@@ -149,6 +149,37 @@ TEST_F(RenderTest, NineGridKeepsCornersStretchesEdgesAndHonoursTheHole) {
     }
 }
 
+TEST_F(RenderTest, ScaledCellsAreCachedPerSizeAndDrawLikeADirectStretch) {
+    for (uint32_t alpha : {0xFF000000u, 0x90000000u}) {
+        std::vector<uint32_t> pixels;
+        for (int i = 0; i < 12 * 12; ++i) {
+            pixels.push_back(alpha | static_cast<uint32_t>((i % 12) * 20) << 16 | static_cast<uint32_t>((i / 12) * 20));
+        }
+        ASSERT_TRUE(testpng::Write(L"cells.png", 12, 12, pixels));
+        manager.RemoveImage(L"cells.png");
+        const RECT corners = {3, 3, 3, 3};
+        for (const RECT& item : {RECT{5, 5, 75, 45}, RECT{5, 5, 75, 45}, RECT{5, 5, 95, 45}}) {
+            canvas.Clear();
+            ASSERT_TRUE(Paint(L"file='cells.png' corner='3,3,3,3'", item));
+            const UiImageInfo* image = manager.FindImage(L"cells.png");
+            ASSERT_NE(nullptr, image);
+            TestCanvas direct(canvas.Width(), canvas.Height(), kWhite);
+            CUiRender::PaintImage(direct.Dc(), image->bitmap, item, direct.Bounds(), {0, 0, 12, 12}, corners,
+                                  image->hasAlpha, 255);
+            int differing = 0;
+            for (int y = 0; y < canvas.Height(); ++y) {
+                for (int x = 0; x < canvas.Width(); ++x) {
+                    differing += NearRgb(canvas.Pixel(x, y), direct.Pixel(x, y), 1) ? 0 : 1;
+                }
+            }
+            EXPECT_EQ(0, differing) << std::hex << alpha << std::dec << " width " << item.right - item.left;
+        }
+        // The centre and the four edges at the first width; a wider one adds
+        // the centre, top and bottom, and the left and right are found again.
+        EXPECT_EQ(8u, manager.FindImage(L"cells.png")->scaledCells.Count()) << std::hex << alpha;
+    }
+}
+
 TEST_F(RenderTest, XTiledCentreRepeatsTheSourceAndCropsTheLastTile) {
     std::vector<uint32_t> columns;
     for (int row = 0; row < 2; ++row) {
