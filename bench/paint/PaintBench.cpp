@@ -347,14 +347,14 @@ int wmain(int argc, wchar_t** argv) {
 
     // The launcher's tree needs a window: its auto-width title measures its
     // text with the window's device context.
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND treeWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
     double layout_ms = 0;
     double launcher_paint_ms = 0;
     int launcher_controls = 0;
     {
         CPaintManagerUI launcherManager;
-        launcherManager.Attach(window, L"launcher");
+        launcherManager.Attach(treeWindow, L"launcher");
         std::unique_ptr<CControlUI> root(BuildLauncherTree(launcherManager));
         root->FindBy([](CControlUI*, void* count) -> CControlUI* {
             ++*static_cast<int*>(count);
@@ -370,7 +370,7 @@ int wmain(int argc, wchar_t** argv) {
         layout_ms = launcher.first;
         launcher_paint_ms = launcher.second;
     }
-    DestroyWindow(window);
+    DestroyWindow(treeWindow);
 
     wprintf(L"size: %d x %d, %d frames, %d controls\n", width, height, frames, static_cast<int>(tree.size()));
     for (size_t i = 0; i < tree.size(); ++i) {
