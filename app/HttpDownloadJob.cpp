@@ -1,6 +1,7 @@
 #include "HttpDownloadJob.h"
 
 #include "HttpDownloader.h"
+#include "ScopedHandle.h"
 #include "TraceLogger.h"
 
 #include <cstdint>
@@ -33,23 +34,6 @@ private:
     HINTERNET handle_ = nullptr;
 };
 
-class ScopedFile {
-public:
-    ScopedFile() = default;
-    ~ScopedFile() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    void Reset(HANDLE handle) { handle_ = handle; }
-    HANDLE Get() const { return handle_; }
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
 // A host that has not answered by then will not; a caller's longer time-out
 // is meant for reads that wait on a slow link.
 constexpr DWORD kMaxConnectTimeoutMs = 15000;
@@ -61,7 +45,14 @@ DWORD ElapsedMs(clock_t from, clock_t to) {
 }
 
 // The doubling stops here, so a long run of empty reopens never waits minutes.
-constexpr int kMaxPauseDoublings = 4;
+constexpr int kMaxPauseDoublings = 3;
+
+DWORD ReopenPauseMs(int emptyConnections) {
+    if (emptyConnections == 0)
+        return HttpDownloadJob::kReopenPauseMs;
+    int doublings = emptyConnections - 1 < kMaxPauseDoublings ? emptyConnections - 1 : kMaxPauseDoublings;
+    return HttpDownloadJob::kEmptyReopenPauseMs << doublings;
+}
 
 bool IsResumable(unsigned code, DWORD contentLength) {
     return (code == ReadFailed || code == Incomplete) && contentLength != 0;
@@ -117,11 +108,6 @@ HttpDownloadJob::HttpDownloadJob(HWND target, const std::wstring& url, const std
       timeoutMs_(timeoutMs),
       abandonedEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-HttpDownloadJob::~HttpDownloadJob() {
-    if (abandonedEvent_)
-        CloseHandle(abandonedEvent_);
-}
-
 void HttpDownloadJob::Run() {
     unsigned code = Transfer();
     Post(WM_HTTPDOWNLOAD_FINISH, code, 0);
@@ -130,13 +116,13 @@ void HttpDownloadJob::Run() {
 void HttpDownloadJob::Abandon() {
     std::lock_guard<std::mutex> hold(postLock_);
     abandoned_ = true;
-    if (abandonedEvent_)
-        SetEvent(abandonedEvent_);
+    if (abandonedEvent_.Valid())
+        SetEvent(abandonedEvent_.Get());
 }
 
 bool HttpDownloadJob::PauseUnlessAbandoned(DWORD ms) {
-    if (abandonedEvent_)
-        WaitForSingleObject(abandonedEvent_, ms);
+    if (abandonedEvent_.Valid())
+        WaitForSingleObject(abandonedEvent_.Get(), ms);
     else
         Sleep(ms);
     return !IsAbandoned();
@@ -168,13 +154,13 @@ unsigned HttpDownloadJob::Transfer() {
     Post(WM_HTTPDOWNLOAD_TOTALSIZE, 0, static_cast<LPARAM>(contentLength));
     const std::wstring validator = QueryValidator(c);
 
-    ScopedFile file;
+    ScopedHandle file;
     if (!filePath_.empty()) {
         if (!HasRoomFor(freeSpace_, FolderOf(filePath_), contentLength, kWorkerFunction))
             return NoDiskSpace;
         file.Reset(CreateFileW(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsOpen()) {
+        if (!file.Valid()) {
             TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"CreateFile failed! lasterror:%d, file:%s",
                          static_cast<int>(GetLastError()), filePath_.c_str());
             return CreateFileFailed;
@@ -185,7 +171,7 @@ unsigned HttpDownloadJob::Transfer() {
         TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"OUT_OF_MEMORY!!");
         return OutOfMemory;
     }
-    HANDLE target = file.IsOpen() ? file.Get() : nullptr;
+    HANDLE target = file.Valid() ? file.Get() : nullptr;
     Progress progress;
     code = ReadBody(c, target, buffer.get(), contentLength, progress);
     return Resume(code, target, buffer.get(), contentLength, validator, progress);
@@ -195,8 +181,7 @@ unsigned HttpDownloadJob::Resume(unsigned code, HANDLE file, char* buffer, DWORD
                                  const std::wstring& validator, Progress& progress) {
     int emptyConnections = progress.receivedOnConnection == 0 ? 1 : 0;
     for (int reopen = 1; reopen <= kMaxReopens && IsResumable(code, contentLength); ++reopen) {
-        int doublings = emptyConnections < kMaxPauseDoublings ? emptyConnections : kMaxPauseDoublings;
-        if (!PauseUnlessAbandoned(kReopenPauseMs << doublings))
+        if (!PauseUnlessAbandoned(ReopenPauseMs(emptyConnections)))
             return code;
         TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_WARNING, L"Reopen %d of %d at offset:%I64u, dwContentLen:%u", reopen,
                      kMaxReopens, static_cast<unsigned long long>(progress.downloaded),

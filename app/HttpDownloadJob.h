@@ -1,6 +1,7 @@
 #pragma once
 #include "DiskSpace.h"
 #include "Platform.h"
+#include "ScopedHandle.h"
 
 #include <wininet.h>
 
@@ -22,12 +23,13 @@ public:
     // asks again for the rest ("Range: bytes=N-") up to this many times.
     // Each reopen gets its own kMaxFailedReads.
     static constexpr int kMaxReopens = 5;
-    // The pause before a reopen; it doubles with every connection in a row
-    // that brought no new byte.
-    static constexpr DWORD kReopenPauseMs = 100;
+    // The pause before a reopen: short after a connection that brought data
+    // (the line works; the server or a proxy cut it), longer and doubling
+    // with every connection in a row that brought none.
+    static constexpr DWORD kReopenPauseMs = 50;
+    static constexpr DWORD kEmptyReopenPauseMs = 250;
 
     HttpDownloadJob(HWND target, const std::wstring& url, const std::wstring& filePath, int timeoutMs);
-    ~HttpDownloadJob();
     HttpDownloadJob(const HttpDownloadJob&) = delete;
     HttpDownloadJob& operator=(const HttpDownloadJob&) = delete;
 
@@ -86,7 +88,7 @@ private:
     const int timeoutMs_;
     ReadFunction read_ = &InternetReadFile;
     FreeSpaceQuery freeSpace_ = nullptr;
-    HANDLE abandonedEvent_;  // owned; may be null
+    ScopedHandle abandonedEvent_;  // null when it could not be made
     std::mutex postLock_;
     bool abandoned_ = false;  // guarded by postLock_
 };

@@ -1,6 +1,7 @@
 #include "Sha256.h"
 
 #include "Platform.h"
+#include "ScopedHandle.h"
 
 #include <bcrypt.h>
 
@@ -15,22 +16,6 @@ namespace {
 
 constexpr DWORD kFileBlockBytes = 1 << 20;
 const char kDigitText[] = "0123456789abcdef";
-
-class ScopedFile {
-public:
-    explicit ScopedFile(HANDLE handle) : handle_(handle) {}
-    ~ScopedFile() {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-    }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;  // owned
-};
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -97,9 +82,9 @@ bool Sha256::Finish(std::string& hex) {
 }
 
 bool Sha256OfFile(const std::wstring& path, std::string& hex) {
-    ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid()) {
         return false;
     }
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kFileBlockBytes]);

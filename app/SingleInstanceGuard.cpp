@@ -1,5 +1,6 @@
 #include "SingleInstanceGuard.h"
 
+#include "ScopedHandle.h"
 #include "Sha256.h"
 #include "TraceLogger.h"
 
@@ -10,23 +11,6 @@ namespace {
 const wchar_t kMutexPrefix[] = L"Local\\KorvaLauncher-";
 // Room for any path the platform hands back, long-path prefix included.
 constexpr DWORD kPathUnits = 32768;
-
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() {
-        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;  // owned
-};
 
 std::wstring FinalPath(const std::wstring& folder) {
     ScopedHandle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
@@ -92,19 +76,13 @@ SingleInstanceGuard::SingleInstanceGuard(const std::wstring& folder) : folderKey
         TRACE_LOG(TRACE_LEVEL_ERROR, L"instance guard not named! folder:%s", folder.c_str());
         return;
     }
-    mutex_ = CreateMutexW(nullptr, FALSE, name.c_str());
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
     DWORD error = GetLastError();
     // Access denied: the mutex exists, made by a launcher running under
     // another account in this session.
-    anotherIsRunning_ = mutex_ != nullptr ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
-    if (mutex_ == nullptr && !anotherIsRunning_) {
+    anotherIsRunning_ = mutex_.Valid() ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+    if (!mutex_.Valid() && !anotherIsRunning_) {
         TRACE_LOG(TRACE_LEVEL_ERROR, L"instance guard not created! lasterror:%d", static_cast<int>(error));
-    }
-}
-
-SingleInstanceGuard::~SingleInstanceGuard() {
-    if (mutex_ != nullptr) {
-        CloseHandle(mutex_);
     }
 }
 

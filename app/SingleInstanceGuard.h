@@ -1,5 +1,6 @@
 #pragma once
 #include "Platform.h"
+#include "ScopedHandle.h"
 
 #include <string>
 
@@ -14,7 +15,6 @@ public:
 
     // Claims `folder` (the executable's folder) for this process.
     explicit SingleInstanceGuard(const std::wstring& folder);
-    ~SingleInstanceGuard();
     SingleInstanceGuard(const SingleInstanceGuard&) = delete;
     SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
 
@@ -36,6 +36,6 @@ private:
     HWND FindRunningWindow() const;
 
     std::wstring folderKey_;
-    HANDLE mutex_ = nullptr;  // owned
+    ScopedHandle mutex_;
     bool anotherIsRunning_ = false;
 };

@@ -183,6 +183,13 @@ protected:
     }
 
     static std::string Config(const std::string& members) { return "{\"GameInfo\": {" + members + "}}"; }
+
+    // A launcher for the stand-in game served at `route`; `more` adds members.
+    std::wstring MakeGameLauncher(const std::wstring& name, const std::string& route, const std::string& gameId,
+                                  const std::string& more = "") {
+        return MakeLauncher(name, Config(R"("start_path": "bin\\fakegame.exe", "game_id": ")" + gameId +
+                                         R"(", "game_url": ")" + ServerUrl(route) + "\"" + more));
+    }
 };
 
 bool HasTraceMessage(const FlowResult& flow, const std::wstring& message, bool prefixOnly = false) {
@@ -378,9 +385,7 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.route);
-        std::wstring folder = MakeLauncher(L"fail" + std::to_wstring(index++),
-                                           Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-9",
-            "game_url": ")" + ServerUrl(c.route) + "\""));
+        std::wstring folder = MakeGameLauncher(L"fail" + std::to_wstring(index++), c.route, "g-9");
         size_t before = PlayEvents().size();
 
         FlowResult flow = RunLauncher(folder, L"");
@@ -448,8 +453,7 @@ TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
 // The server cuts the body every 3 MB and honours Range: the player sees one
 // download that only moves forward, and the game starts.
 TEST_F(LauncherFlowTest, ACutDownloadResumesAndTheGameStarts) {
-    std::wstring folder = MakeLauncher(L"resume", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-2",
-        "game_url": ")" + ServerUrl("/flaky/3000000/game.zip") + "\""));
+    std::wstring folder = MakeGameLauncher(L"resume", "/flaky/3000000/game.zip", "g-2");
     size_t before = PlayEvents().size();
 
     FlowResult flow = RunLauncher(folder, L"-resumed");
@@ -491,9 +495,8 @@ TEST_F(LauncherFlowTest, PackageChecksumDecidesBeforeExtraction) {
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sha256);
-        std::wstring folder = MakeLauncher(L"sha" + std::to_wstring(index++),
-                                           Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-3",
-            "game_url": ")" + ServerUrl("/files/game.zip") + R"(", "sha256": ")" + c.sha256 + "\""));
+        std::wstring folder = MakeGameLauncher(L"sha" + std::to_wstring(index++), "/files/game.zip", "g-3",
+                                               R"(, "sha256": ")" + c.sha256 + "\"");
         size_t before = PlayEvents().size();
 
         FlowResult flow = RunLauncher(folder, L"");
@@ -532,9 +535,7 @@ TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.route);
-        std::wstring folder = MakeLauncher(L"space" + std::to_wstring(index++),
-                                           Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-4",
-            "game_url": ")" + ServerUrl(c.route) + "\""));
+        std::wstring folder = MakeGameLauncher(L"space" + std::to_wstring(index++), c.route, "g-4");
         size_t before = PlayEvents().size();
 
         SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", c.freeBytes);
@@ -561,8 +562,7 @@ TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
 // A launcher stopped during extraction leaves its marker beside a start file
 // that already exists: the next start installs again instead of launching.
 TEST_F(LauncherFlowTest, AHalfInstalledGameIsInstalledAgain) {
-    std::wstring folder = MakeLauncher(L"half", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-6",
-        "game_url": ")" + ServerUrl("/files/game.zip") + "\""));
+    std::wstring folder = MakeGameLauncher(L"half", "/files/game.zip", "g-6");
     fs::create_directories(fs::path(folder) / L"Game" / L"bin");
     ASSERT_TRUE(CopyFileW(FakeGame().c_str(), (folder + L"\\Game\\bin\\fakegame.exe").c_str(), FALSE));
     ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\half.txt", "from the stopped run"));
