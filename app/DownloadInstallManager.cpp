@@ -6,6 +6,7 @@
 #include "HttpDownloader.h"
 #include "PackageExtraction.h"
 #include "Paths.h"
+#include "Sha256.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
 #include "WindowMessages.h"
@@ -18,6 +19,8 @@ const wchar_t kGameFolder[] = L"Game";
 const wchar_t kPackageFile[] = L".\\Game\\GameSetup.zip";
 const wchar_t kDownloadFailedReason[] = L"游戏下载失败，请检查网络后重新打开启动器";
 const wchar_t kInstallFailedReason[] = L"游戏安装失败，请重新打开启动器";
+const wchar_t kChecksumFailedReason[] = L"游戏包校验失败，请重新打开启动器";
+const wchar_t kDiskSpaceReason[] = L"磁盘空间不足，请清理磁盘后重新打开启动器";
 // Fixed text: logging from a handler must not allocate.
 const wchar_t kInstallFunction[] = L"DownloadInstallManager::RunInstall";
 }  // namespace
@@ -38,9 +41,15 @@ void DownloadInstallManager::Start() {
     if (!backgroundPath.empty()) {
         SendText(WM_GAME_BACKGROUND, CombinePath(GetModuleDir(), backgroundPath));
     }
-    if (!startPath.empty() && PathExists(CombinePath(CombinePath(GetModuleDir(), kGameFolder), startPath))) {
-        StartGame();
-        return;
+    std::wstring gameDir = CombinePath(GetModuleDir(), kGameFolder);
+    if (!startPath.empty() && PathExists(CombinePath(gameDir, startPath))) {
+        // A launcher stopped during extraction leaves a game that only looks installed.
+        if (!IsInstallIncomplete(gameDir)) {
+            StartGame();
+            return;
+        }
+        TRACE_LOG(TRACE_LEVEL_INFORMATION, L"游戏未安装完成，重新安装！marker:%s",
+                  CombinePath(gameDir, kInstallMarkerFile).c_str());
     }
     SendText(WM_GAME_TOTAL_SIZE, FormatByteSize(totalSize));
     SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
@@ -49,6 +58,11 @@ void DownloadInstallManager::Start() {
 
 void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
     downloadManager->SetReceiveTimeout(milliseconds);
+}
+
+void DownloadInstallManager::SetFreeSpaceQueryForTesting(FreeSpaceQuery query) {
+    freeSpaceQuery = query;
+    downloadManager->SetFreeSpaceQuery(query);
 }
 
 void DownloadInstallManager::InitConfig() {
@@ -64,6 +78,7 @@ void DownloadInstallManager::InitConfig() {
     gameUrl = config.gameUrl;
     totalSize = config.totalSize;
     gameId = config.gameId;
+    packageSha256 = config.sha256;
 }
 
 void DownloadInstallManager::DownloadGame() {
@@ -129,24 +144,66 @@ void DownloadInstallManager::RunInstallGuarded() {
     }
 }
 
+// The checks run in the order a player meets their causes: the disk before
+// the body, the transfer, the package's digest, the disk before extraction.
 void DownloadInstallManager::RunInstall() {
+    std::wstring package = CombinePath(GetModuleDir(), kPackageFile);
     if (downloadResult != Success) {
         // What arrived is known to be incomplete: it is never unpacked.
         TRACE_LOG(TRACE_LEVEL_ERROR, L"download failed! code:%u", downloadResult);
-        std::wstring package = CombinePath(GetModuleDir(), kPackageFile);
         if (PathExists(package)) {
             RemoveFile(package);
         }
-        ReportGamePlay(false);
-        SendText(WM_GAME_INSTALL_FAILED, kDownloadFailedReason);
+        FailInstall(downloadResult == NoDiskSpace ? kDiskSpaceReason : kDownloadFailedReason);
+        return;
+    }
+    if (!PackageMatchesChecksum(package)) {
+        RemoveFile(package);
+        FailInstall(kChecksumFailedReason);
+        return;
+    }
+    if (!PackageFitsOnDisk(package)) {
+        RemoveFile(package);
+        FailInstall(kDiskSpaceReason);
         return;
     }
     if (DecompressionGame()) {
         StartGame();
         return;
     }
+    FailInstall(kInstallFailedReason);
+}
+
+void DownloadInstallManager::FailInstall(const wchar_t* reason) {
     ReportGamePlay(false);
-    SendText(WM_GAME_INSTALL_FAILED, kInstallFailedReason);
+    SendText(WM_GAME_INSTALL_FAILED, reason);
+}
+
+bool DownloadInstallManager::PackageMatchesChecksum(const std::wstring& package) {
+    if (packageSha256.empty()) {
+        return true;
+    }
+    std::string actual;
+    if (!Sha256OfFile(package, actual)) {
+        TRACE_LOG(TRACE_LEVEL_ERROR, L"package sha256 not computed! file:%s", package.c_str());
+        return false;
+    }
+    if (actual != packageSha256) {
+        TRACE_LOG(TRACE_LEVEL_ERROR, L"package sha256 mismatch! expected:%hs, actual:%hs", packageSha256.c_str(),
+                  actual.c_str());
+        return false;
+    }
+    return true;
+}
+
+// An archive that cannot be read is left for the extraction to report.
+bool DownloadInstallManager::PackageFitsOnDisk(const std::wstring& package) {
+    uint64_t unpacked = 0;
+    if (!UnpackedSize(package, unpacked)) {
+        return true;
+    }
+    return HasRoomFor(freeSpaceQuery, CombinePath(GetModuleDir(), kGameFolder), unpacked,
+                      L"DownloadInstallManager::PackageFitsOnDisk");
 }
 
 bool DownloadInstallManager::DecompressionGame() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "DiskSpace.h"
 #include "Platform.h"
 
 #include <cstdint>
@@ -33,6 +34,8 @@ public:
     void Start();
     // Lets a test wait less for a silent download connection; before Start().
     void SetDownloadTimeoutForTesting(int milliseconds);
+    // Lets a test say how much room the disk has; before Start().
+    void SetFreeSpaceQueryForTesting(FreeSpaceQuery query);
     void InitConfig();
     void DownloadGame();
 
@@ -46,6 +49,12 @@ private:
     // The install thread's entry: nothing escapes it.
     void RunInstallGuarded();
     void RunInstall();
+    // Play event "0" and the failure message with `reason`: the end of a failed install.
+    void FailInstall(const wchar_t* reason);
+    // False when the package's digest is not the configured one.
+    bool PackageMatchesChecksum(const std::wstring& package);
+    // False when the unpacked game is known not to fit beside the package.
+    bool PackageFitsOnDisk(const std::wstring& package);
     void SendText(UINT message, const std::wstring& text);
 
     std::shared_ptr<GameDownloadManager> downloadManager;
@@ -55,7 +64,9 @@ private:
     std::wstring backgroundPath;
     std::wstring launchParams;
     std::wstring gameId;
+    std::string packageSha256;  // lower-case hex; "" when the configuration gives none
     uint64_t totalSize = 0;
+    FreeSpaceQuery freeSpaceQuery = &QueryFreeDiskSpace;
     // Written on the UI thread before the install thread that reads it starts.
     unsigned downloadResult = 0;
 };

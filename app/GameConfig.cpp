@@ -1,5 +1,6 @@
 #include "GameConfig.h"
 
+#include "Sha256.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
 
@@ -34,6 +35,19 @@ void ReadSize(const rapidjson::Value& info, const char* key, uint64_t& field) {
     const rapidjson::Value& value = member->value;
     if (value.IsUint64() && value.GetUint64() <= std::numeric_limits<uint32_t>::max()) {
         field = static_cast<uint32_t>(value.GetUint64());
+    }
+}
+
+// Optional, but a digest given wrongly must not pass unnoticed: the
+// publisher meant the package to be checked.
+void ReadSha256(const rapidjson::Value& info, std::string& field) {
+    rapidjson::Value::ConstMemberIterator member = info.FindMember("sha256");
+    if (member == info.MemberEnd()) {
+        return;
+    }
+    if (!member->value.IsString() ||
+        !ParseSha256Hex(std::string(member->value.GetString(), member->value.GetStringLength()), field)) {
+        TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"sha256格式错误，已忽略！");
     }
 }
 
@@ -77,6 +91,7 @@ void ReadGameConfig(const std::wstring& path, GameConfig& config) {
         ReadString(info->value, "game_url", config.gameUrl);
         ReadSize(info->value, "file_size", config.totalSize);
         ReadString(info->value, "game_id", config.gameId);
+        ReadSha256(info->value, config.sha256);
     } catch (...) {
         TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json异常！");
     }

@@ -9,6 +9,7 @@ struct GameConfig {
     std::wstring gameUrl;
     uint64_t totalSize = 0;       // bytes, shown before the server reports a size
     std::wstring gameId;
+    std::string sha256;           // the package's digest in lower-case hex; "" when not given
 };
 
 // Relative to the executable's folder.

@@ -16,6 +16,10 @@ void GameDownloadManager::SetOwner(const std::shared_ptr<DownloadInstallManager>
     owner = manager;
 }
 
+void GameDownloadManager::SetFreeSpaceQuery(FreeSpaceQuery query) {
+    downloader->SetFreeSpaceQuery(query);
+}
+
 void GameDownloadManager::StartDownload(const std::wstring& downloadUrl, const std::wstring& packagePath) {
     url = downloadUrl;
     filePath = packagePath;

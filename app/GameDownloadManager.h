@@ -1,4 +1,5 @@
 #pragma once
+#include "DiskSpace.h"
 #include "IHttpDownloadEvent.h"
 
 #include <memory>
@@ -28,6 +29,8 @@ public:
     void StartDownload(const std::wstring& downloadUrl, const std::wstring& packagePath);
     // Lets a test wait less than kReceiveTimeoutMs.
     void SetReceiveTimeout(int milliseconds) { receiveTimeoutMs = milliseconds; }
+    // How the downloader learns the package volume's free space.
+    void SetFreeSpaceQuery(FreeSpaceQuery query);
 
 private:
     std::weak_ptr<DownloadInstallManager> owner;

@@ -1,9 +1,12 @@
 #include "HttpDownloadJob.h"
 
 #include "HttpDownloader.h"
+#include "ScopedHandle.h"
 #include "TraceLogger.h"
 
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <ctime>
 #include <exception>
 #include <memory>
@@ -31,23 +34,6 @@ private:
     HINTERNET handle_ = nullptr;
 };
 
-class ScopedFile {
-public:
-    ScopedFile() = default;
-    ~ScopedFile() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    void Reset(HANDLE handle) { handle_ = handle; }
-    HANDLE Get() const { return handle_; }
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
 // A host that has not answered by then will not; a caller's longer time-out
 // is meant for reads that wait on a slow link.
 constexpr DWORD kMaxConnectTimeoutMs = 15000;
@@ -56,6 +42,48 @@ constexpr DWORD kMaxConnectTimeoutMs = 15000;
 DWORD ElapsedMs(clock_t from, clock_t to) {
     clock_t elapsed = to - from;
     return elapsed > 0 ? static_cast<DWORD>(elapsed) : 1;
+}
+
+// The doubling stops here, so a long run of empty reopens never waits minutes.
+constexpr int kMaxPauseDoublings = 3;
+
+DWORD ReopenPauseMs(int emptyConnections) {
+    if (emptyConnections == 0)
+        return HttpDownloadJob::kReopenPauseMs;
+    int doublings = emptyConnections - 1 < kMaxPauseDoublings ? emptyConnections - 1 : kMaxPauseDoublings;
+    return HttpDownloadJob::kEmptyReopenPauseMs << doublings;
+}
+
+bool IsResumable(unsigned code, DWORD contentLength) {
+    return (code == ReadFailed || code == Incomplete) && contentLength != 0;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator + 1);
+}
+
+bool ParseNumber(const wchar_t*& text, uint64_t& value) {
+    if (*text < L'0' || *text > L'9')
+        return false;
+    value = 0;
+    for (; *text >= L'0' && *text <= L'9'; ++text) {
+        if (value > (UINT64_MAX - 9) / 10)
+            return false;
+        value = value * 10 + static_cast<uint64_t>(*text - L'0');
+    }
+    return true;
+}
+
+// "bytes <first>-<last>/<total>", the only form a 206 to one range may take.
+bool ParseContentRange(const wchar_t* text, uint64_t& first, uint64_t& last, uint64_t& total) {
+    if (wcsncmp(text, L"bytes ", 6) != 0)
+        return false;
+    text += 6;
+    if (!ParseNumber(text, first) || *text++ != L'-' || !ParseNumber(text, last) || *text++ != L'/' ||
+        !ParseNumber(text, total))
+        return false;
+    return *text == L'\0';
 }
 
 }  // namespace
@@ -74,7 +102,11 @@ struct HttpDownloadJob::Connection {
 };
 
 HttpDownloadJob::HttpDownloadJob(HWND target, const std::wstring& url, const std::wstring& filePath, int timeoutMs)
-    : target_(target), url_(url), filePath_(filePath), timeoutMs_(timeoutMs) {}
+    : target_(target),
+      url_(url),
+      filePath_(filePath),
+      timeoutMs_(timeoutMs),
+      abandonedEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void HttpDownloadJob::Run() {
     unsigned code = Transfer();
@@ -84,6 +116,16 @@ void HttpDownloadJob::Run() {
 void HttpDownloadJob::Abandon() {
     std::lock_guard<std::mutex> hold(postLock_);
     abandoned_ = true;
+    if (abandonedEvent_.Valid())
+        SetEvent(abandonedEvent_.Get());
+}
+
+bool HttpDownloadJob::PauseUnlessAbandoned(DWORD ms) {
+    if (abandonedEvent_.Valid())
+        WaitForSingleObject(abandonedEvent_.Get(), ms);
+    else
+        Sleep(ms);
+    return !IsAbandoned();
 }
 
 bool HttpDownloadJob::IsAbandoned() {
@@ -101,7 +143,7 @@ void HttpDownloadJob::Post(UINT message, WPARAM wParam, LPARAM lParam) {
 
 unsigned HttpDownloadJob::Transfer() {
     Connection c;
-    unsigned code = OpenRequest(c);
+    unsigned code = OpenRequest(c, std::wstring());
     if (code != Success)
         return code;
 
@@ -110,21 +152,111 @@ unsigned HttpDownloadJob::Transfer() {
     if (code != Success)
         return code;
     Post(WM_HTTPDOWNLOAD_TOTALSIZE, 0, static_cast<LPARAM>(contentLength));
+    const std::wstring validator = QueryValidator(c);
 
-    ScopedFile file;
+    ScopedHandle file;
     if (!filePath_.empty()) {
+        if (!HasRoomFor(freeSpace_, FolderOf(filePath_), contentLength, kWorkerFunction))
+            return NoDiskSpace;
         file.Reset(CreateFileW(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsOpen()) {
+        if (!file.Valid()) {
             TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"CreateFile failed! lasterror:%d, file:%s",
                          static_cast<int>(GetLastError()), filePath_.c_str());
             return CreateFileFailed;
         }
     }
-    return ReadBody(c, file.IsOpen() ? file.Get() : nullptr, contentLength);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferBytes]);
+    if (!buffer) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"OUT_OF_MEMORY!!");
+        return OutOfMemory;
+    }
+    HANDLE target = file.Valid() ? file.Get() : nullptr;
+    Progress progress;
+    code = ReadBody(c, target, buffer.get(), contentLength, progress);
+    return Resume(code, target, buffer.get(), contentLength, validator, progress);
 }
 
-unsigned HttpDownloadJob::OpenRequest(Connection& c) {
+unsigned HttpDownloadJob::Resume(unsigned code, HANDLE file, char* buffer, DWORD contentLength,
+                                 const std::wstring& validator, Progress& progress) {
+    int emptyConnections = progress.receivedOnConnection == 0 ? 1 : 0;
+    for (int reopen = 1; reopen <= kMaxReopens && IsResumable(code, contentLength); ++reopen) {
+        if (!PauseUnlessAbandoned(ReopenPauseMs(emptyConnections)))
+            return code;
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_WARNING, L"Reopen %d of %d at offset:%I64u, dwContentLen:%u", reopen,
+                     kMaxReopens, static_cast<unsigned long long>(progress.downloaded),
+                     static_cast<unsigned>(contentLength));
+        Connection c;
+        switch (Reopen(c, progress.downloaded, contentLength, validator)) {
+        case ReopenOutcome::Refused:
+            return code;
+        case ReopenOutcome::TryAgain:
+            ++emptyConnections;
+            continue;
+        case ReopenOutcome::Restart:
+            if (!StartOver(file))
+                return WriteFailed;
+            progress.downloaded = 0;
+            break;
+        case ReopenOutcome::Append:
+            break;
+        }
+        code = ReadBody(c, file, buffer, contentLength, progress);
+        emptyConnections = progress.receivedOnConnection == 0 ? emptyConnections + 1 : 0;
+    }
+    return code;
+}
+
+// A request that cannot be sent now may go through later; an answer that
+// does not continue the same body ends the run.
+HttpDownloadJob::ReopenOutcome HttpDownloadJob::Reopen(Connection& c, uint64_t offset, DWORD contentLength,
+                                                       const std::wstring& validator) {
+    std::wstring headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\n";
+    if (!validator.empty())
+        headers += L"If-Range: " + validator + L"\r\n";
+    if (OpenRequest(c, headers) != Success)
+        return ReopenOutcome::TryAgain;
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!HttpQueryInfoW(c.request.Get(), HTTP_QUERY_FLAG_NUMBER | HTTP_QUERY_STATUS_CODE, &status, &size, nullptr))
+        return ReopenOutcome::TryAgain;
+
+    DWORD length = 0;
+    size = sizeof(length);
+    bool hasLength = HttpQueryInfoW(c.request.Get(), HTTP_QUERY_FLAG_NUMBER | HTTP_QUERY_CONTENT_LENGTH, &length,
+                                    &size, nullptr) != FALSE;
+    if (status == 200 && hasLength && length == contentLength)
+        return ReopenOutcome::Restart;
+    if (status == 206) {
+        wchar_t range[128] = {};
+        size = sizeof(range) - sizeof(wchar_t);
+        uint64_t first = 0, last = 0, total = 0;
+        if (HttpQueryInfoW(c.request.Get(), HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr) &&
+            ParseContentRange(range, first, last, total) && first == offset && total == contentLength &&
+            last >= first && last < total && (!hasLength || length == last - first + 1))
+            return ReopenOutcome::Append;
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Reopen refused! Content-Range:%s", range);
+        return ReopenOutcome::Refused;
+    }
+    TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Reopen refused! dwStatusCode:%d, dwContentLen:%u",
+                 static_cast<int>(status), static_cast<unsigned>(hasLength ? length : 0));
+    return ReopenOutcome::Refused;
+}
+
+bool HttpDownloadJob::StartOver(HANDLE file) {
+    if (!file) {
+        body.clear();
+        return true;
+    }
+    LARGE_INTEGER start = {};
+    if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && SetEndOfFile(file))
+        return true;
+    TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"WriteFile faile, lasterror:%d",
+                 static_cast<int>(GetLastError()));
+    return false;
+}
+
+unsigned HttpDownloadJob::OpenRequest(Connection& c, const std::wstring& headers) {
     URL_COMPONENTSW parts = {};
     parts.dwStructSize = sizeof(parts);
     parts.lpszHostName = c.host;
@@ -163,7 +295,8 @@ unsigned HttpDownloadJob::OpenRequest(Connection& c) {
     // Some WinINet builds (Wine's) do not pass the session's time-outs on to
     // its requests; a stalled body would then block a read for ever.
     ApplyTimeouts(c.request.Get());
-    if (!HttpSendRequestW(c.request.Get(), nullptr, 0, nullptr, 0))
+    if (!HttpSendRequestW(c.request.Get(), headers.empty() ? nullptr : headers.c_str(),
+                          static_cast<DWORD>(headers.size()), nullptr, 0))
         return SendFailed;
     return Success;
 }
@@ -207,24 +340,37 @@ unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
     return Success;
 }
 
-unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLength) {
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferBytes]);
-    if (!buffer) {
-        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"OUT_OF_MEMORY!!");
-        return OutOfMemory;
+// A weak ETag cannot stand in If-Range; a server without either validator
+// gets a bare Range, and its Content-Range is then the only check.
+std::wstring HttpDownloadJob::QueryValidator(Connection& c) {
+    for (DWORD query : {HTTP_QUERY_ETAG, HTTP_QUERY_LAST_MODIFIED}) {
+        wchar_t value[256] = {};
+        DWORD size = sizeof(value) - sizeof(wchar_t);
+        if (!HttpQueryInfoW(c.request.Get(), query, value, &size, nullptr) || value[0] == L'\0')
+            continue;
+        if (query == HTTP_QUERY_ETAG && wcsncmp(value, L"W/", 2) == 0)
+            continue;
+        // The value goes back into a header line of ours.
+        if (wcspbrk(value, L"\r\n") != nullptr)
+            continue;
+        return value;
     }
+    return std::wstring();
+}
 
-    uint64_t downloaded = 0;
-    WPARAM lastPercent = 0;
+unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, char* buffer, DWORD contentLength,
+                                   Progress& progress) {
+    uint64_t& downloaded = progress.downloaded;
+    progress.receivedOnConnection = 0;
     int failedReads = 0;
     DWORD readError = 0;
     clock_t last = clock();
     for (;;) {
         if (IsAbandoned())
             return ReadFailed;  // never posted
-        std::memset(buffer.get(), 0, kBufferBytes);
+        std::memset(buffer, 0, kBufferBytes);
         DWORD read = 0;
-        BOOL ok = read_(c.request.Get(), buffer.get(), kBufferBytes, &read);
+        BOOL ok = read_(c.request.Get(), buffer, kBufferBytes, &read);
         if (!ok)
             readError = GetLastError();
         clock_t now = clock();
@@ -238,7 +384,8 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
                              static_cast<int>(readError));
                 return ReadFailed;
             }
-            Sleep(kReadRetryPauseMs);
+            if (!PauseUnlessAbandoned(kReadRetryPauseMs))
+                return ReadFailed;  // never posted
             last = clock();
             continue;
         }
@@ -247,17 +394,20 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, DWORD contentLeng
             break;
 
         downloaded += read;
-        unsigned code = file ? Store(file, buffer.get(), read) : Append(buffer.get(), read);
+        progress.receivedOnConnection += read;
+        unsigned code = file ? Store(file, buffer, read) : Append(buffer, read);
         if (code != Success)
             return code;
 
+        // After a request that started over, the percentage stays until the
+        // body passes the point it had reached.
         if (contentLength != 0) {
             uint64_t percent = downloaded * 100 / contentLength;
             if (percent > 100)
                 percent = 100;
-            if (percent != lastPercent) {
-                lastPercent = static_cast<WPARAM>(percent);
-                Post(WM_HTTPDOWNLOAD_PROGRESS, lastPercent, static_cast<LPARAM>(speed));
+            if (percent > progress.lastPercent) {
+                progress.lastPercent = static_cast<WPARAM>(percent);
+                Post(WM_HTTPDOWNLOAD_PROGRESS, progress.lastPercent, static_cast<LPARAM>(speed));
             }
         }
         last = now;

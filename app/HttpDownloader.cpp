@@ -74,6 +74,7 @@ int CHttpDownloader::BeginDownload(const wchar_t* url, const wchar_t* filePath, 
     this->timeoutMs = timeoutMs;
 
     job_ = std::make_shared<HttpDownloadJob>(window_, this->url, this->filePath, timeoutMs);
+    job_->SetFreeSpaceQuery(freeSpace_);
     auto* workerRef = new std::shared_ptr<HttpDownloadJob>(job_);  // freed by the worker
     uintptr_t thread = _beginthreadex(nullptr, 0, &CHttpDownloader::DownloadThreadProc, workerRef, 0, nullptr);
     if (thread == 0) {

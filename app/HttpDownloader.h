@@ -1,4 +1,5 @@
 #pragma once
+#include "DiskSpace.h"
 #include "Platform.h"
 
 #include <memory>
@@ -30,19 +31,26 @@ enum HttpDownloadError : unsigned {
     CreateFileFailed = 9,
     OutOfMemory = 10,
     WriteFailed = 11,
-    // Reading the body failed 3 times in a row, 200 ms apart.
+    // Reading the body failed 3 times in a row, 200 ms apart, on the first
+    // request and on each of its reopens.
     ReadFailed = 12,
-    // The body ended cleanly before the announced Content-Length.
+    // The body ended cleanly before the announced Content-Length, and
+    // reopening did not bring the rest.
     Incomplete = 13,
+    // The target file's volume has less free space than the Content-Length;
+    // nothing was written.
+    NoDiskSpace = 14,
 };
 
 // 1000 MiB; a Content-Length equal to it is accepted.
 constexpr DWORD MAX_DOWNLOAD_BYTESIZE = 0x3E800000;
 
-// Fetches one URL with a single GET on a worker thread into a file or into
-// memory. Listeners are called on the thread that created the downloader, in
-// the order the worker posted its events; the finish event is always the last
-// one of a run.
+// Fetches one URL with a GET on a worker thread into a file or into memory.
+// A body that fails or ends early is asked for again from where it stopped
+// (HttpDownloadJob::kMaxReopens). Listeners are called on the thread that
+// created the downloader, in the order the worker posted its events; the
+// total size comes once, progress only rises, and the finish event is always
+// the last one of a run.
 class CHttpDownloader {
 public:
     // Creates the hidden message-only window on the calling thread.
@@ -56,6 +64,9 @@ public:
     // Starts one run; filePath null keeps the body in memory. 0 when the worker
     // started, 1 when not (the finish event with BadUrl is then on its way).
     int BeginDownload(const wchar_t* url, const wchar_t* filePath, int timeoutMs, int userData);
+    // How later runs learn the target volume's free space (QueryFreeDiskSpace
+    // by default); null skips the check.
+    void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = query; }
     // Abandons the current run: waits at most 2000 ms for its worker, which
     // posts nothing more afterwards, and drops its events still queued.
     int Reset();
@@ -85,6 +96,7 @@ private:
     std::string memoryBody;
     std::wstring filePath;
     std::wstring url;
+    FreeSpaceQuery freeSpace_ = &QueryFreeDiskSpace;
     // The state the current run shares with its worker; the worker keeps its
     // own reference, so an abandoned worker never touches this object.
     std::shared_ptr<HttpDownloadJob> job_;

@@ -5,9 +5,13 @@
 #include "TextHelpers.h"
 #include "TraceLogger.h"
 #include "WindowMessages.h"
+#include "ZipArchive.h"
 
 #include <exception>
 #include <filesystem>
+
+// No game ships a file of this name; it is hidden so players leave it be.
+const wchar_t kInstallMarkerFile[] = L".korva-install-incomplete";
 
 namespace {
 
@@ -53,7 +57,36 @@ int RunMiniUnzip(const std::string& archive, const std::string& folder) {
     return unzip(archive.c_str(), folder.c_str());
 }
 
+// Extraction goes ahead without it: a folder that cannot take this file
+// will fail the extraction itself.
+void WriteInstallMarker(const std::wstring& marker) {
+    HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"install marker not written! lasterror:%d, file:%s",
+                     static_cast<int>(GetLastError()), marker.c_str());
+        return;
+    }
+    CloseHandle(file);
+}
+
 }  // namespace
+
+bool IsInstallIncomplete(const std::wstring& gameDir) {
+    return PathExists(CombinePath(gameDir, kInstallMarkerFile));
+}
+
+bool UnpackedSize(const std::wstring& archive, uint64_t& bytes) {
+    ZipArchive zip;
+    if (!zip.Open(archive)) {
+        return false;
+    }
+    bytes = 0;
+    for (size_t i = 0; i < zip.EntryCount(); ++i) {
+        uint64_t size = zip.UncompressedSize(static_cast<int>(i));
+        bytes = size > UINT64_MAX - bytes ? UINT64_MAX : bytes + size;
+    }
+    return true;
+}
 
 bool DecompressGamePackage(HWND mainWindow) {
     std::wstring moduleDir = GetModuleDir();
@@ -65,8 +98,14 @@ bool DecompressGamePackage(HWND mainWindow) {
     if (!PathExists(zip)) {
         return false;
     }
+    std::wstring marker = CombinePath(dir, kInstallMarkerFile);
+    WriteInstallMarker(marker);
     int result = RunMiniUnzip(WideToAnsi(zip), WideToAnsi(dir));
     bool extracted = result == 0;
+    if (extracted && !DeleteFileW(marker.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"install marker not removed! lasterror:%d, file:%s",
+                     static_cast<int>(GetLastError()), marker.c_str());
+    }
     if (!extracted) {
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress Fail! unZipResult: %d", result);
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress Fail! dwErr: %d, msg: %s", 0, L"");

@@ -11,7 +11,8 @@ enum GameWindowMessage : UINT {
     WM_GAME_SPEED = 3006,         // wParam: speed text
     WM_GAME_CURRENT_SIZE = 3007,  // wParam: downloaded-size text
     WM_GAME_TOTAL_SIZE = 3008,    // wParam: total-size text
-    // The download or the extraction failed and nothing more will happen:
-    // the window may be closed again. wParam: short reason text for the user.
+    // The download, a check of the package or the disk, or the extraction
+    // failed and nothing more will happen: the window may be closed again.
+    // wParam: short reason text for the user.
     WM_GAME_INSTALL_FAILED = 3009,
 };

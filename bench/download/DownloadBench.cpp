@@ -1,7 +1,9 @@
 // Times one download of the same URL through CHttpDownloader and through a
 // bare WinINet loop with the same 10240-byte buffer, alternating, and prints
-// the best time of each and their ratio.
-// Usage: download_bench <url> <output folder> [rounds]
+// the best time of each and their ratio. Given a second URL that serves the
+// same file with cuts, times CHttpDownloader on both instead: the cost of
+// resuming.
+// Usage: download_bench <url> <output folder> [rounds] [url with cuts]
 #include "HttpDownloader.h"
 #include "IHttpDownloadEvent.h"
 #include "Platform.h"
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,27 +93,47 @@ double Best(double best, double seconds) {
     return best < 0 || (seconds >= 0 && seconds < best) ? seconds : best;
 }
 
+// Times `first` and `second` alternately; false when a run failed.
+bool Alternate(int rounds, const char* firstName, const std::function<double()>& first, const char* secondName,
+               const std::function<double()>& second, double& bestFirst, double& bestSecond) {
+    bestFirst = bestSecond = -1;
+    for (int round = 0; round < rounds; ++round) {
+        double a = first();
+        double b = second();
+        std::printf("round %d: %s %.3f s, %s %.3f s\n", round + 1, firstName, a, secondName, b);
+        if (a < 0 || b < 0)
+            return false;
+        bestFirst = Best(bestFirst, a);
+        bestSecond = Best(bestSecond, b);
+    }
+    std::printf("best: %s %.3f s, %s %.3f s\n", firstName, bestFirst, secondName, bestSecond);
+    return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: download_bench <url> <output folder> [rounds]\n");
+        std::fprintf(stderr, "usage: download_bench <url> <output folder> [rounds] [url with cuts]\n");
         return 2;
     }
     std::wstring url = argv[1];
     std::wstring folder = argv[2];
     int rounds = argc > 3 ? _wtoi(argv[3]) : 3;
-    double downloader = -1, bare = -1;
-    for (int round = 0; round < rounds; ++round) {
-        double d = TimeDownloader(url, folder + L"\\downloader.bin");
-        double b = TimeBareLoop(url, folder + L"\\bare.bin");
-        std::printf("round %d: CHttpDownloader %.3f s, bare WinINet loop %.3f s\n", round + 1, d, b);
-        if (d < 0 || b < 0)
+    double a = -1, b = -1;
+    if (argc > 4) {
+        std::wstring cutUrl = argv[4];
+        if (!Alternate(
+                rounds, "uninterrupted", [&] { return TimeDownloader(url, folder + L"\\whole.bin"); },
+                "resumed after cuts", [&] { return TimeDownloader(cutUrl, folder + L"\\resumed.bin"); }, a, b))
             return 1;
-        downloader = Best(downloader, d);
-        bare = Best(bare, b);
+        std::printf("throughput resumed / uninterrupted: %.3f\n", a / b);
+        return 0;
     }
-    std::printf("best: CHttpDownloader %.3f s, bare WinINet loop %.3f s\n", downloader, bare);
-    std::printf("CHttpDownloader / bare WinINet time: %.3f\n", downloader / bare);
+    if (!Alternate(
+            rounds, "CHttpDownloader", [&] { return TimeDownloader(url, folder + L"\\downloader.bin"); },
+            "bare WinINet loop", [&] { return TimeBareLoop(url, folder + L"\\bare.bin"); }, a, b))
+        return 1;
+    std::printf("CHttpDownloader / bare WinINet time: %.3f\n", a / b);
     return 0;
 }

@@ -1,8 +1,10 @@
 """Serves real game packages (made with Info-ZIP zip) and collects play events
 for the launcher flow tests."""
+import hashlib
 import os
 import shutil
 import subprocess
+import zipfile
 
 import collector
 import http_server
@@ -43,6 +45,11 @@ def setup(ctx):
     with open(os.path.join(www, "corrupt.zip"), "wb") as f:
         f.write(b"PK\x03\x04" + os.urandom(200_000))
     open(os.path.join(www, "empty.zip"), "wb").close()
+    # A small package that unpacks to 64 MiB.
+    with zipfile.ZipFile(os.path.join(www, "zeros.zip"), "w", compression=zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("zeros.bin", bytes(64 << 20))
+    with open(os.path.join(www, "game.zip"), "rb") as f:
+        ctx.env["GAME_SHA256"] = hashlib.sha256(f.read()).hexdigest()
 
     port = http_server.start(ctx, www)
     collector_port, log_path = collector.start(ctx, https=False)

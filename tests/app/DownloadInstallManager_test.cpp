@@ -3,6 +3,7 @@
 #include "CollectorLog.h"
 #include "FakeTraceController.h"
 #include "GameDownloadManager.h"
+#include "PackageExtraction.h"
 #include "Paths.h"
 #include "StatHelper.h"
 #include "TestEnv.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -75,6 +77,12 @@ void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines
         bytes += utf8 + "\n";
     }
     testenv::WriteFileBytes(path, bytes);
+}
+
+// The room the child's disk has: LAUNCHER_FREE_BYTES.
+bool FreeSpaceFromEnvironment(const std::wstring&, uint64_t& freeBytes) {
+    freeBytes = _wtoi64(testenv::Var(L"LAUNCHER_FREE_BYTES").c_str());
+    return true;
 }
 
 // ---- parent side ----------------------------------------------------------
@@ -175,6 +183,13 @@ protected:
     }
 
     static std::string Config(const std::string& members) { return "{\"GameInfo\": {" + members + "}}"; }
+
+    // A launcher for the stand-in game served at `route`; `more` adds members.
+    std::wstring MakeGameLauncher(const std::wstring& name, const std::string& route, const std::string& gameId,
+                                  const std::string& more = "") {
+        return MakeLauncher(name, Config(R"("start_path": "bin\\fakegame.exe", "game_id": ")" + gameId +
+                                         R"(", "game_url": ")" + ServerUrl(route) + "\"" + more));
+    }
 };
 
 bool HasTraceMessage(const FlowResult& flow, const std::wstring& message, bool prefixOnly = false) {
@@ -224,6 +239,7 @@ TEST(LauncherChild, RunFlow) {
     auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), testenv::Var(L"LAUNCHER_PARAMS"));
     int receiveTimeoutMs = _wtoi(testenv::Var(L"LAUNCHER_RECEIVE_TIMEOUT_MS").c_str());
     if (receiveTimeoutMs != 0) manager->SetDownloadTimeoutForTesting(receiveTimeoutMs);
+    if (!testenv::Var(L"LAUNCHER_FREE_BYTES").empty()) manager->SetFreeSpaceQueryForTesting(&FreeSpaceFromEnvironment);
     manager->Start();
 
     // Flows that end in silence (an empty link) are watched for a short while only.
@@ -363,14 +379,13 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
         {"/chunked/game.zip", downloadFailed},        // no Content-Length
         {"/short/3000000/game.zip", downloadFailed},  // a partial package on disk
         {"/reset/3000000/game.zip", downloadFailed},
+        {"/flaky/1000000/game.zip", downloadFailed},  // cut more often than reopened
         {"/files/corrupt.zip", installFailed},        // whole, but not an archive
     };
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.route);
-        std::wstring folder = MakeLauncher(L"fail" + std::to_wstring(index++),
-                                           Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-9",
-            "game_url": ")" + ServerUrl(c.route) + "\""));
+        std::wstring folder = MakeGameLauncher(L"fail" + std::to_wstring(index++), c.route, "g-9");
         size_t before = PlayEvents().size();
 
         FlowResult flow = RunLauncher(folder, L"");
@@ -383,6 +398,8 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
         EXPECT_FALSE(flow.Received(WM_CLOSE));
         EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
         EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+        // Only an extraction that began leaves the folder marked half installed.
+        EXPECT_EQ(&c.reason == &installFailed, IsInstallIncomplete(folder + L"\\Game"));
         EXPECT_TRUE(GameRecord(folder).empty());
         StatReport report = OnePlayEventSince(before);
         EXPECT_EQ("0", report.extdata["is_success"]);
@@ -431,6 +448,142 @@ TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
     EXPECT_EQ(L"9.5MB", totals[0]);
     EXPECT_EQ(L"0B", totals[1]);
     EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+}
+
+// The server cuts the body every 3 MB and honours Range: the player sees one
+// download that only moves forward, and the game starts.
+TEST_F(LauncherFlowTest, ACutDownloadResumesAndTheGameStarts) {
+    std::wstring folder = MakeGameLauncher(L"resume", "/flaky/3000000/game.zip", "g-2");
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"-resumed");
+
+    ASSERT_TRUE(flow.childExited);
+    ASSERT_FALSE(flow.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_CLOSE), flow.messages.back().id);
+    size_t totals = 0;
+    WPARAM lastPercent = 0;
+    for (const WindowMessage& message : flow.messages) {
+        totals += message.id == WM_GAME_TOTAL_SIZE;
+        if (message.id == WM_GAME_PROGRESS) {
+            EXPECT_GT(message.value, lastPercent);
+            lastPercent = message.value;
+        }
+    }
+    EXPECT_EQ(2u, totals) << "the configured total, then the server's once";
+    EXPECT_EQ(100u, lastPercent);
+    EXPECT_TRUE(HasTraceMessage(flow, L"Reopen 3 of 5 at offset:9000000, dwContentLen:10000000"));
+    EXPECT_EQ(testenv::ReadFileBytes(testenv::Var(L"PACKAGE_README")),
+              testenv::ReadFileBytes(folder + L"\\Game\\data\\readme.txt"));
+    ASSERT_TRUE(WaitForGameRecord(folder));
+    EXPECT_EQ("1", OnePlayEventSince(before).extdata["is_success"]);
+}
+
+// The digest is checked after the download and before anything is unpacked;
+// either case of hex digits is the same digest, a malformed one is no digest.
+TEST_F(LauncherFlowTest, PackageChecksumDecidesBeforeExtraction) {
+    const std::string digest = WideToAnsi(testenv::Var(L"GAME_SHA256"));
+    ASSERT_EQ(64u, digest.size());
+    std::string upper = digest;
+    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    std::string wrong = digest;
+    wrong[10] = wrong[10] == '0' ? '1' : '0';
+    const struct {
+        std::string sha256;
+        bool installs;
+    } cases[] = {{digest, true}, {upper, true}, {wrong, false}, {digest.substr(2), true}};
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sha256);
+        std::wstring folder = MakeGameLauncher(L"sha" + std::to_wstring(index++), "/files/game.zip", "g-3",
+                                               R"(, "sha256": ")" + c.sha256 + "\"");
+        size_t before = PlayEvents().size();
+
+        FlowResult flow = RunLauncher(folder, L"");
+
+        ASSERT_TRUE(flow.childExited);
+        ASSERT_FALSE(flow.messages.empty());
+        EXPECT_EQ(c.installs, flow.Received(WM_CLOSE));
+        EXPECT_EQ(c.installs, PathExists(folder + L"\\Game\\data\\readme.txt"));
+        EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+        EXPECT_EQ(c.sha256.size() != 64, HasTraceMessage(flow, L"sha256格式错误，已忽略！"));
+        StatReport report = OnePlayEventSince(before);
+        EXPECT_EQ(c.installs ? "1" : "0", report.extdata["is_success"]);
+        if (!c.installs) {
+            EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+            EXPECT_EQ(L"游戏包校验失败，请重新打开启动器", flow.messages.back().text);
+            EXPECT_TRUE(HasTraceMessage(flow, L"package sha256 mismatch! expected:" + AnsiToWide(wrong) +
+                                                  L", actual:" + AnsiToWide(digest)));
+            EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
+            EXPECT_FALSE(PathExists(folder + L"\\Game\\bin"));
+            EXPECT_FALSE(IsInstallIncomplete(folder + L"\\Game"));
+        }
+    }
+}
+
+// Too little room for the package stops before its body is read; too little
+// for the unpacked game stops before extraction. Nothing is written either way.
+TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
+    const struct {
+        const char* route;
+        const wchar_t* freeBytes;
+        const wchar_t* checkedBy;
+    } cases[] = {
+        {"/files/game.zip", L"1000", L"CHttpDownloader::DownloadThreadProc"},
+        {"/files/zeros.zip", L"20000000", L"DownloadInstallManager::PackageFitsOnDisk"},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.route);
+        std::wstring folder = MakeGameLauncher(L"space" + std::to_wstring(index++), c.route, "g-4");
+        size_t before = PlayEvents().size();
+
+        SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", c.freeBytes);
+        FlowResult flow = RunLauncher(folder, L"");
+        SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", nullptr);
+
+        ASSERT_TRUE(flow.childExited);
+        ASSERT_FALSE(flow.messages.empty());
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+        EXPECT_EQ(L"磁盘空间不足，请清理磁盘后重新打开启动器", flow.messages.back().text);
+        EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
+        const std::wstring shortfall = L"Not enough disk space! free:" + std::wstring(c.freeBytes) + L",";
+        bool logged = false;
+        for (const std::wstring& line : flow.trace) {
+            logged |= TraceFunction(line) == c.checkedBy && TraceMessage(line).compare(0, shortfall.size(), shortfall) == 0;
+        }
+        EXPECT_TRUE(logged);
+        EXPECT_TRUE(PathExists(folder + L"\\Game"));
+        EXPECT_TRUE(fs::is_empty(fs::path(folder) / L"Game")) << "no package, no entry, no marker";
+        EXPECT_EQ("0", OnePlayEventSince(before).extdata["is_success"]);
+    }
+}
+
+// A launcher stopped during extraction leaves its marker beside a start file
+// that already exists: the next start installs again instead of launching.
+TEST_F(LauncherFlowTest, AHalfInstalledGameIsInstalledAgain) {
+    std::wstring folder = MakeGameLauncher(L"half", "/files/game.zip", "g-6");
+    fs::create_directories(fs::path(folder) / L"Game" / L"bin");
+    ASSERT_TRUE(CopyFileW(FakeGame().c_str(), (folder + L"\\Game\\bin\\fakegame.exe").c_str(), FALSE));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\half.txt", "from the stopped run"));
+    std::wstring marker = folder + L"\\Game\\" + kInstallMarkerFile;
+    ASSERT_TRUE(testenv::WriteFileBytes(marker, ""));
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"-again");
+
+    ASSERT_TRUE(flow.childExited);
+    EXPECT_TRUE(HasTraceMessage(flow, L"游戏未安装完成，重新安装！marker:" + marker));
+    EXPECT_TRUE(flow.Received(WM_SHOWWINDOW));
+    EXPECT_TRUE(flow.Received(WM_GAME_UNZIP_DONE));
+    ASSERT_FALSE(flow.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_CLOSE), flow.messages.back().id);
+    EXPECT_FALSE(PathExists(folder + L"\\Game\\half.txt"));
+    EXPECT_FALSE(PathExists(marker));
+    EXPECT_TRUE(PathExists(folder + L"\\Game\\data\\readme.txt"));
+    ASSERT_TRUE(WaitForGameRecord(folder));
+    EXPECT_NE(std::wstring::npos, GameRecord(folder).find(L"-again"));
+    EXPECT_EQ("1", OnePlayEventSince(before).extdata["is_success"]);
 }
 
 TEST(GameDownloadManagerLifetime, EventsAfterTheManagerIsGoneAreIgnored) {

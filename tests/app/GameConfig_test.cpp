@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <filesystem>
 
@@ -149,4 +150,36 @@ TEST_F(GameConfigTest, DeepNestingFailsToParseInsteadOfCrashing) {
     EXPECT_EQ(L"deep", config.gameId);
     EXPECT_EQ(1u, capture.CountMessage(L"解析json失败！"));
     EXPECT_EQ(0u, capture.CountMessage(L"解析json异常！"));
+}
+
+// The digest is optional; one given wrongly is dropped, and the log says so.
+TEST_F(GameConfigTest, Sha256IsReadInLowerCaseOrIgnoredWithALogLine) {
+    const std::string lower = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+    std::string upper = lower;
+    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    struct Case {
+        std::string value;  // JSON text of the member's value; "" leaves the key out
+        std::string expected;
+    } cases[] = {
+        {"\"" + lower + "\"", lower},
+        {"\"" + upper + "\"", lower},
+        {"", ""},
+        {"\"" + lower.substr(1) + "\"", ""},          // 63 digits
+        {"\"" + lower + "0\"", ""},                   // 65 digits
+        {"\"" + lower.substr(1) + "g\"", ""},         // not hexadecimal
+        {"\" " + lower.substr(1) + "\"", ""},         // padded
+        {"\"\"", ""},
+        {"12345", ""},
+        {"null", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        TraceCapture capture;
+        std::string member = c.value.empty() ? "" : ", \"sha256\": " + c.value;
+        GameConfig config = Read("{\"GameInfo\": {\"game_id\": \"g\"" + member + "}}");
+        EXPECT_EQ(c.expected, config.sha256);
+        EXPECT_EQ(L"g", config.gameId);
+        bool malformed = !c.value.empty() && c.expected.empty();
+        EXPECT_EQ(malformed ? 1u : 0u, capture.CountMessage(L"sha256格式错误，已忽略！"));
+    }
 }

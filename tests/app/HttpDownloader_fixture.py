@@ -17,7 +17,9 @@ def setup(ctx):
     open(os.path.join(root, "empty.bin"), "wb").close()
     with open(os.path.join(root, "slow.bin"), "wb") as f:
         f.write(os.urandom(24 * 1024 + 100))
-    ctx.env["HTTP_TEST_PORT"] = str(http_server.start(ctx, root))
+    request_log = os.path.join(ctx.tmpdir, "requests.log")
+    ctx.env["HTTP_TEST_PORT"] = str(http_server.start(ctx, root, request_log=request_log))
+    ctx.env["HTTP_REQUEST_LOG"] = ctx.win_path(request_log)
     try:
         certfile, keyfile = test_ca.install(ctx)
     except (OSError, subprocess.CalledProcessError) as exc:

@@ -6,6 +6,7 @@
 #include "IHttpDownloadEvent.h"
 #include "Platform.h"
 #include "TestEnv.h"
+#include "TextHelpers.h"
 
 #include <wininet.h>
 
@@ -146,9 +147,10 @@ struct RunResult {
 // One run on this thread, pumped to its finish and a little beyond so that a
 // stray event after the finish would be recorded too; checked for its shape.
 void Download(RunResult& run, const std::wstring& url, const wchar_t* filePath, int timeoutMs = 0,
-              int userData = 7) {
+              int userData = 7, FreeSpaceQuery freeSpace = &QueryFreeDiskSpace) {
     CHttpDownloader downloader;
     ASSERT_NE(nullptr, downloader.MessageWindow());
+    downloader.SetFreeSpaceQuery(freeSpace);
     downloader.AddListener(&run.recorder);
     ASSERT_EQ(0, downloader.BeginDownload(url.c_str(), filePath, timeoutMs, userData));
     ASSERT_TRUE(PumpUntil([&] { return run.recorder.Count(Kind::Finish) > 0; }));
@@ -380,7 +382,8 @@ void RunFlakyJob(Recorder& recorder, std::string& body, int goodReads, int failu
     body = job.body;
 }
 
-// The rule: code 12 after 3 failed reads in a row, 200 ms apart.
+// The rule: code 12 after 3 failed reads in a row, 200 ms apart, on the first
+// request and on each of its reopens.
 TEST(HttpDownloaderFailure, ThreeFailedReadsInARowEndTheRun) {
     TraceCapture capture;
     Recorder recorder;
@@ -388,8 +391,10 @@ TEST(HttpDownloaderFailure, ThreeFailedReadsInARowEndTheRun) {
     RunFlakyJob(recorder, body, 3, 1000);
     ExpectWellFormedRun(recorder, 0);
     EXPECT_EQ(ReadFailed, recorder.Code());
-    EXPECT_EQ(3, FlakyRead::failedCalls);
+    EXPECT_EQ(3 * (1 + HttpDownloadJob::kMaxReopens), FlakyRead::failedCalls);
     EXPECT_EQ(3u * HttpDownloadJob::kBufferBytes, body.size());
+    EXPECT_EQ(1u, capture.CountMessage(L"Reopen 5 of 5 at offset:" + std::to_wstring(body.size()) +
+                                       L", dwContentLen:" + std::to_wstring(Served(L"package.bin").size())));
     EXPECT_TRUE(HasWorkerLine(capture, L"InternetReadFile failed! lasterror:" +
                                            std::to_wstring(ERROR_INTERNET_CONNECTION_RESET)));
 }
@@ -575,4 +580,164 @@ TEST(HttpDownloaderFailure, HttpsToAnAddressTheCertificateDoesNotNameIsRefused) 
     Download(run, L"https://127.0.0.1:" + port + L"/files/package.bin", path.c_str());
     EXPECT_EQ(SendFailed, run.recorder.Code());
     EXPECT_FALSE(FileExists(path));
+}
+
+namespace {
+
+struct LoggedRequest {
+    std::string path;
+    std::string range;    // "-" when none
+    std::string ifRange;  // "-" when none
+};
+
+// The requests the fixture's server logged for URLs starting with `prefix`.
+std::vector<LoggedRequest> RequestsTo(const std::string& prefix) {
+    std::vector<LoggedRequest> requests;
+    std::string log = testenv::ReadFileBytes(testenv::Var(L"HTTP_REQUEST_LOG"));
+    size_t start = 0;
+    for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = log.substr(start, end - start);
+        size_t path = line.find(' ') + 1;
+        size_t range = line.find(" range=");
+        size_t ifRange = line.find(" if-range=");
+        if (range == std::string::npos || ifRange == std::string::npos) continue;
+        LoggedRequest request{line.substr(path, range - path), line.substr(range + 7, ifRange - range - 7),
+                              line.substr(ifRange + 10)};
+        if (request.path.compare(0, prefix.size(), prefix) == 0) requests.push_back(request);
+    }
+    return requests;
+}
+
+std::wstring ReopenLine(int reopen, size_t offset, size_t total) {
+    return L"Reopen " + std::to_wstring(reopen) + L" of 5 at offset:" + std::to_wstring(offset) +
+           L", dwContentLen:" + std::to_wstring(total);
+}
+
+uint64_t fakeFreeBytes = 0;
+bool FakeFreeSpace(const std::wstring&, uint64_t& freeBytes) {
+    freeBytes = fakeFreeBytes;
+    return true;
+}
+
+}  // namespace
+
+// Each cut is followed by "Range: bytes=N-" naming the first response's ETag;
+// a server that honours it continues the body, one that ignores it starts the
+// file over. Either way the result is the served file, progress only rises
+// and the total comes once.
+TEST(HttpDownloaderResume, CutBodiesArriveByteIdentical) {
+    const std::string served = Served(L"package.bin");
+    const struct {
+        const char* route;
+        bool inMemory;
+        std::vector<size_t> offsets;  // of the reopens, when the cuts fall at known points
+        size_t requests;
+    } cases[] = {
+        {"/flaky/700000/package.bin?id=close", false, {700000, 1400000, 2100000, 2800000}, 5},
+        {"/flaky/700000/package.bin?id=memory", true, {700000, 1400000, 2100000, 2800000}, 5},
+        {"/flaky/1000000/package.bin?reset&id=reset", false, {}, 4},
+        {"/flaky/1000000/package.bin?norange&cuts=1&id=norange", false, {1000000}, 2},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.route);
+        TraceCapture capture;
+        std::wstring path = TargetIn((L"resume" + std::to_wstring(index++)).c_str());
+        RunResult run;
+        Download(run, Url(AnsiToWide(c.route)), c.inMemory ? nullptr : path.c_str());
+        EXPECT_EQ(Success, run.recorder.Code());
+        EXPECT_EQ(1u, run.recorder.Count(Kind::TotalSize));
+        EXPECT_EQ(100u, run.recorder.LastPercent());
+        EXPECT_TRUE((c.inMemory ? run.memoryBody : testenv::ReadFileBytes(path)) == served)
+            << "the result differs from the served file";
+
+        std::vector<LoggedRequest> requests = RequestsTo(c.route);
+        ASSERT_EQ(c.requests, requests.size());
+        EXPECT_EQ("-", requests[0].range);
+        size_t lastOffset = 0;
+        for (size_t i = 1; i < requests.size(); ++i) {
+            size_t offset = std::stoul(requests[i].range.substr(6));
+            EXPECT_EQ("bytes=" + std::to_string(offset) + "-", requests[i].range);
+            EXPECT_GT(offset, lastOffset);
+            EXPECT_EQ('"', requests[i].ifRange.front()) << "the ETag names the body being continued";
+            EXPECT_TRUE(capture.HasMessage(ReopenLine(static_cast<int>(i), offset, served.size())));
+            if (!c.offsets.empty()) {
+                EXPECT_EQ(c.offsets[i - 1], offset);
+            }
+            lastOffset = offset;
+        }
+        EXPECT_FALSE(capture.HasMessage(ReopenLine(static_cast<int>(requests.size()), lastOffset, served.size())));
+    }
+}
+
+// Five reopens and no more: the run ends with the failure of its last try.
+TEST(HttpDownloaderResume, MoreThanFiveCutsEndTheRun) {
+    const std::string served = Served(L"package.bin");
+    const struct {
+        const char* route;
+        unsigned code;
+    } cases[] = {
+        {"/flaky/400000/package.bin?id=cuts", Incomplete},
+        {"/flaky/400000/package.bin?reset&id=resets", ReadFailed},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.route);
+        TraceCapture capture;
+        std::wstring path = TargetIn((L"cuts" + std::to_wstring(index++)).c_str());
+        RunResult run;
+        Download(run, Url(AnsiToWide(c.route)), path.c_str());
+        EXPECT_EQ(c.code, run.recorder.Code());
+        EXPECT_LT(run.recorder.LastPercent(), 100u);
+        EXPECT_EQ(6u, RequestsTo(c.route).size());
+        std::string partial = testenv::ReadFileBytes(path);
+        EXPECT_TRUE(served.compare(0, partial.size(), partial) == 0) << "what was kept is the served prefix";
+        if (c.code == Incomplete) {
+            EXPECT_EQ(6u * 400000, partial.size());
+            EXPECT_TRUE(capture.HasMessage(ReopenLine(5, 5 * 400000, served.size())));
+        }
+        size_t reopenLines = 0;
+        for (const std::wstring& line : capture.Lines())
+            reopenLines += TraceMessage(line).compare(0, 7, L"Reopen ") == 0;
+        EXPECT_EQ(5u, reopenLines);
+    }
+}
+
+// A 206 that does not start where the file ends would splice in the wrong bytes.
+TEST(HttpDownloaderResume, AnAnswerThatDoesNotContinueTheBodyEndsTheRun) {
+    TraceCapture capture;
+    const std::string served = Served(L"package.bin");
+    std::wstring path = TargetIn(L"badstart");
+    RunResult run;
+    Download(run, Url(L"/flaky/700000/package.bin?badstart"), path.c_str());
+    EXPECT_EQ(Incomplete, run.recorder.Code());
+    EXPECT_EQ(2u, RequestsTo("/flaky/700000/package.bin?badstart").size());
+    EXPECT_TRUE(testenv::ReadFileBytes(path) == served.substr(0, 700000));
+    EXPECT_TRUE(capture.HasMessage(L"Reopen refused! Content-Range:bytes 700001-" +
+                                   std::to_wstring(served.size() - 1) + L"/" + std::to_wstring(served.size())));
+}
+
+// No file is created for a body the volume cannot hold.
+TEST(HttpDownloaderFailure, TooLittleFreeSpaceForTheBodyWritesNothing) {
+    const size_t size = Served(L"package.bin").size();
+    const struct {
+        uint64_t freeBytes;
+        unsigned code;
+    } cases[] = {{size - 1, NoDiskSpace}, {0, NoDiskSpace}, {size, Success}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.freeBytes);
+        TraceCapture capture;
+        fakeFreeBytes = c.freeBytes;
+        std::wstring path = TargetIn((L"space" + std::to_wstring(c.freeBytes)).c_str());
+        RunResult run;
+        Download(run, Url(L"/files/package.bin"), path.c_str(), 0, 7, &FakeFreeSpace);
+        EXPECT_EQ(c.code, run.recorder.Code());
+        EXPECT_EQ(1u, run.recorder.Count(Kind::TotalSize));
+        EXPECT_EQ(c.code == Success, FileExists(path));
+        EXPECT_EQ(c.code == Success ? 100u : 0u, run.recorder.LastPercent());
+        EXPECT_EQ(c.code == Success ? 0u : 1u,
+                  capture.CountMessage(L"Not enough disk space! free:" + std::to_wstring(c.freeBytes) +
+                                       L", needed:" + std::to_wstring(size) + L", folder:" +
+                                       path.substr(0, path.size() - 7)));
+    }
 }

@@ -131,6 +131,44 @@ TEST_F(PackageExtraction, ReadOnlyPackageExtractsButStays) {
               testenv::ReadFileBytes(testenv::TempDir() + L"\\src\\readme.txt"));
 }
 
+// The marker goes in before the first entry and out after the last; a failed
+// extraction keeps it, so the next start installs again.
+TEST_F(PackageExtraction, TheInstallMarkerOutlivesOnlyAFailedExtraction) {
+    const struct {
+        const wchar_t* package;  // below the temporary folder; null for none
+        bool extracted;
+    } cases[] = {
+        {L"good\\infozip_deflate.zip", true},
+        {L"hostile\\bad_crc.zip", false},
+        {L"hostile\\truncated.zip", false},
+        {nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.package ? c.package : L"none");
+        RemoveGameDir(game_);
+        if (c.package) PlacePackage(testenv::TempDir() + L"\\" + c.package);
+        UnzipDoneWindow window;
+        EXPECT_EQ(c.extracted, DecompressGamePackage(window.handle));
+        EXPECT_EQ(c.package != nullptr && !c.extracted, IsInstallIncomplete(game_));
+        EXPECT_EQ(c.package != nullptr && !c.extracted, PathExists(game_ + L"\\" + kInstallMarkerFile));
+        EXPECT_FALSE(PathExists(package_));
+    }
+}
+
+TEST_F(PackageExtraction, UnpackedSizeSumsTheCentralDirectory) {
+    uint64_t sourceBytes = 0;
+    for (const auto& file : testenv::ReadFileTree(testenv::TempDir() + L"\\src")) sourceBytes += file.second.size();
+    for (const wchar_t* name : {L"infozip_deflate.zip", L"python_stored.zip"}) {
+        SCOPED_TRACE(name);
+        uint64_t bytes = 0;
+        EXPECT_TRUE(UnpackedSize(testenv::TempDir() + L"\\good\\" + name, bytes));
+        EXPECT_EQ(sourceBytes, bytes);
+    }
+    uint64_t bytes = 7;
+    EXPECT_FALSE(UnpackedSize(testenv::TempDir() + L"\\hostile\\truncated.zip", bytes));
+    EXPECT_FALSE(UnpackedSize(testenv::TempDir() + L"\\no-such.zip", bytes));
+}
+
 TEST_F(PackageExtraction, MissingLibraryIsAnExtractionFailure) {
     std::wstring library = GetModuleDir() + L"\\minizip.dll";
     std::wstring parked = library + L".parked";

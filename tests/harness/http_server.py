@@ -1,7 +1,8 @@
 """A local HTTP(S) file server for the download tests, bound to 127.0.0.1.
 
 Routes (GET and HEAD; <name> is a file below the served root folder):
-  /files/<name>            the file, with Content-Length
+  /files/<name>            the file, with Content-Length, an ETag and Last-Modified;
+                           honours "Range: bytes=N-" (206 with Content-Range) and If-Range
   /status/<code>           that status (404, 500, ...) with a short text body
   /chunked/<name>          the file in chunked encoding, no Content-Length
   /announce/<length>       200 with Content-Length: <length> and no body; closes
@@ -14,10 +15,22 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
   /redirect/<name>         302 to /files/<name>
   /paced/<ms>/<name>       the file with Content-Length, in 100 even parts spread over
                            about <ms> milliseconds (a throttled line)
+  /flaky/<bytes>/<name>    as /files, but each response closes its connection after
+                           <bytes> bytes of body. Query options, combined with '&':
+                             cuts=<n>   only the first n responses of this URL are cut
+                             norange    ignores Range (always 200 with the whole file)
+                             reset      cuts with a connection reset (RST), not a close
+                             badstart   a 206 names a range starting one byte late
+                           The count behind cuts=<n> is kept per URL, query included, so
+                           a test gives each run a URL of its own (say with id=<n>).
+
+start(..., request_log=path) appends one line per request to that file:
+"<method> <path> range=<Range header or -> if-range=<If-Range header or ->".
 
 One thread per connection, so a stalled request never holds up the others.
 Usage from a fixture: port = http_server.start(ctx, root_dir[, https=True, certfile=..., keyfile=...]).
 """
+import email.utils
 import http.server
 import os
 import socket
@@ -34,10 +47,24 @@ class _Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
     block_on_close = False
 
-    def __init__(self, address, root_dir):
+    def __init__(self, address, root_dir, request_log=None):
         super().__init__(address, _Handler)
         self.root_dir = os.path.realpath(root_dir)
         self.stopping = threading.Event()
+        self.request_log = request_log
+        self.lock = threading.Lock()
+        self.responses = {}  # URL -> responses sent so far
+
+    def count_response(self, url):
+        with self.lock:
+            self.responses[url] = self.responses.get(url, 0) + 1
+            return self.responses[url]
+
+    def log_request(self, method, path, headers):
+        if self.request_log is None:
+            return
+        with self.lock, open(self.request_log, "a", encoding="utf-8") as f:
+            f.write(f"{method} {path} range={headers.get('Range') or '-'} if-range={headers.get('If-Range') or '-'}\n")
 
 
 class _Handler(http.server.BaseHTTPRequestHandler):
@@ -53,11 +80,16 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         self._route(send_body=True)
 
     def _route(self, send_body):
-        parts = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path).strip("/").split("/", 2)
+        self.server.log_request(self.command, self.path, self.headers)
+        url = urllib.parse.urlsplit(self.path)
+        parts = urllib.parse.unquote(url.path).strip("/").split("/", 2)
         route = parts[0]
         try:
             if route == "files" and len(parts) >= 2:
                 self._send_file("/".join(parts[1:]), send_body)
+            elif route == "flaky" and len(parts) == 3:
+                self._send_flaky(parts[2], int(parts[1]), urllib.parse.parse_qs(url.query, keep_blank_values=True),
+                                 send_body)
             elif route == "status" and len(parts) == 2:
                 self._send_status(int(parts[1]), send_body)
             elif route == "chunked" and len(parts) >= 2:
@@ -104,15 +136,65 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if send_body:
             self.wfile.write(body)
 
-    def _send_file(self, name, send_body):
+    def _send_file(self, name, send_body, cut=None, honour_range=True, ending="close", start_shift=0):
         path = self._read(name)
         if path is None:
             return self._send_status(404, send_body)
-        self._send_headers(200, os.path.getsize(path))
-        if send_body:
-            with open(path, "rb") as f:
-                while block := f.read(CHUNK):
-                    self.wfile.write(block)
+        size = os.path.getsize(path)
+        stat = os.stat(path)
+        etag = f'"{size:x}-{stat.st_mtime_ns:x}"'
+        modified = email.utils.formatdate(stat.st_mtime, usegmt=True)
+        start = self._range_start(size, etag, modified) if honour_range else None
+        if start is not None and start >= size:
+            self._send_headers(416, 0, extra=[("Content-Range", f"bytes */{size}")])
+            return
+        validators = [("ETag", etag), ("Last-Modified", modified), ("Accept-Ranges", "bytes")]
+        if start is None:
+            start = 0
+            self._send_headers(200, size, close=cut is not None, extra=validators)
+        else:
+            named = start + start_shift
+            self._send_headers(206, size - start, close=cut is not None,
+                               extra=validators + [("Content-Range", f"bytes {named}-{size - 1}/{size}")])
+        if not send_body:
+            return
+        remaining = size - start if cut is None else min(cut, size - start)
+        with open(path, "rb") as f:
+            f.seek(start)
+            while remaining > 0 and (block := f.read(min(CHUNK, remaining))):
+                self.wfile.write(block)
+                remaining -= len(block)
+        if cut is not None and start + cut < size:
+            self._cut(ending)
+
+    def _range_start(self, size, etag, modified):
+        """The N of a "bytes=N-" range to honour, or None for the whole file."""
+        header = self.headers.get("Range")
+        if not header:
+            return None
+        if_range = self.headers.get("If-Range")
+        if if_range is not None and if_range not in (etag, modified):
+            return None
+        unit, _, spec = header.partition("=")
+        first, dash, last = spec.partition("-")
+        if unit.strip() != "bytes" or not dash or last or not first.isdigit():
+            return None
+        return int(first)
+
+    def _send_flaky(self, name, cut, options, send_body):
+        limit = options.get("cuts")
+        cut_this = limit is None or self.server.count_response(self.path) <= int(limit[0])
+        self._send_file(name, send_body, cut=cut if cut_this else None, honour_range="norange" not in options,
+                        ending="reset" if "reset" in options else "close",
+                        start_shift=1 if "badstart" in options else 0)
+
+    def _cut(self, ending):
+        self.wfile.flush()
+        self.close_connection = True
+        if ending == "reset":
+            time.sleep(0.2)  # let the client read what was sent before the reset
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
 
     def _send_chunked(self, name, send_body):
         path = self._read(name)
@@ -169,14 +251,12 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if ending == "stall":
             self.server.stopping.wait()
         elif ending == "reset":
-            time.sleep(0.2)  # let the client read what was sent before the reset
-            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-            self.connection.close()
+            self._cut("reset")
 
 
-def start(ctx, root_dir, https=False, certfile=None, keyfile=None):
+def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=None):
     """Serves root_dir on a free loopback port until ctx's cleanup; returns the port."""
-    server = _Server(("127.0.0.1", 0), root_dir)
+    server = _Server(("127.0.0.1", 0), root_dir, request_log)
     if https:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(certfile, keyfile)
