@@ -17,10 +17,8 @@ constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflate = 8;
 constexpr size_t kInputChunk = 1024 * 1024;
-// Large output chunks keep the sink's writes few and big.
-constexpr size_t kOutputChunk = 1024 * 1024;
 
-// Chunks never exceed kOutputChunk, so one crc32 call takes each.
+// Chunks never exceed kWriteBlock, so one crc32 call takes each.
 uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t size) {
     return static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(size)));
 }
@@ -61,7 +59,7 @@ ZipResult ZipEntryReader::Read(const ZipEntry& entry, ZipSink& sink) {
             return ZipResult::OpenFailed;
         }
         inBuffer_.resize(kInputChunk);
-        outBuffer_.resize(kOutputChunk);
+        outBuffer_.resize(kWriteBlock);
         uint32_t crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
         result = entry.method == kMethodStored ? CopyStored(entry, sink, crc) : Inflate(entry, sink, crc);
         if (result == ZipResult::Ok && crc != entry.crc) {

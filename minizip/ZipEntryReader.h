@@ -14,6 +14,9 @@
 // zlib's state with its 32 KiB window.
 class ZipEntryReader {
 public:
+    // A sink is handed at most this many bytes at a time.
+    static constexpr size_t kWriteBlock = 1024 * 1024;
+
     // `file` is a HANDLE on an archive of `fileSize` bytes, closed by the
     // reader when `ownsFile`.
     ZipEntryReader(void* file, uint64_t fileSize, bool ownsFile = false)

@@ -111,21 +111,9 @@ bool IsInside(const std::wstring& base, const std::wstring& path) {
                                 static_cast<int>(base.size()), TRUE) == CSTR_EQUAL;
 }
 
-HANDLE CreateOutputFile(const std::wstring& path) {
-    auto create = [&] {
-        return CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    };
-    HANDLE file = create();
-    // Read-only, hidden or system files refuse CREATE_ALWAYS until their attributes are cleared.
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-        DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-            file = create();
-        }
-    }
-    return file;
+HANDLE CreateOutputFile(const std::wstring& path, DWORD disposition) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 ZipResult CheckEntries(const ZipArchive& archive, std::vector<std::wstring>& paths) {
@@ -227,11 +215,13 @@ std::wstring FoldCase(const std::wstring& path) {
 }
 
 // Setting the length before the first write lets the file system lay the file
-// out once instead of growing it write by write. Only for a size the packed
-// data can really produce, so that a lying directory reserves nothing.
+// out once instead of growing it write by write; a file written in one go
+// needs none. Only for a size the packed data can really produce, so that a
+// lying directory reserves nothing.
 void SetFinalLength(HANDLE file, const ZipEntry& entry) {
     uint64_t size = entry.uncompressedSize;
-    if (size == 0 || size > static_cast<uint64_t>(INT64_MAX) || size / kMaxDeflateRatio > entry.compressedSize) {
+    if (size <= ZipEntryReader::kWriteBlock || size > static_cast<uint64_t>(INT64_MAX) ||
+        size / kMaxDeflateRatio > entry.compressedSize) {
         return;
     }
     FILE_END_OF_FILE_INFO end;
@@ -282,6 +272,9 @@ private:
     bool IsFileOnPath(const std::unordered_map<std::wstring, size_t>& files, const std::wstring& folder) const;
     void Work(ZipEntryReader* reader) noexcept;
     ZipResult WriteEntry(ZipEntryReader* reader, size_t index, const std::wstring& path);
+    // INVALID_HANDLE_VALUE when the file cannot be made, with `linkOut` set
+    // when an existing one is a link out of the destination.
+    HANDLE CreateEntryFile(const std::wstring& path, bool& linkOut) const;
     void Fail(size_t index, ZipResult result);
 
     ZipArchive& archive_;
@@ -402,13 +395,10 @@ void Extraction::Work(ZipEntryReader* reader) noexcept {
 
 // `reader` is null on the calling thread, which reads through the archive itself.
 ZipResult Extraction::WriteEntry(ZipEntryReader* reader, size_t index, const std::wstring& path) {
-    // An existing file may be a link to one elsewhere, which creating would truncate.
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !folders_.LeadsInside(path)) {
-        return ZipResult::UnsafeName;
-    }
-    FileHandle file(CreateOutputFile(path));
+    bool linkOut = false;
+    FileHandle file(CreateEntryFile(path, linkOut));
     if (file.Get() == INVALID_HANDLE_VALUE) {
-        return ZipResult::WriteFailed;
+        return linkOut ? ZipResult::UnsafeName : ZipResult::WriteFailed;
     }
     // A link to nothing looks like no file at all, and creating it made its target.
     if (!folders_.LeadsInside(file.Get())) {
@@ -435,6 +425,28 @@ ZipResult Extraction::WriteEntry(ZipEntryReader* reader, size_t index, const std
         return ZipResult::WriteFailed;
     }
     return ZipResult::Ok;
+}
+
+// Into a fresh folder every file is new, and nothing needs a second look.
+HANDLE Extraction::CreateEntryFile(const std::wstring& path, bool& linkOut) const {
+    linkOut = false;
+    HANDLE file = CreateOutputFile(path, CREATE_NEW);
+    if (file != INVALID_HANDLE_VALUE) {
+        return file;
+    }
+    // An existing file may be a link to one elsewhere, which emptying would truncate.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !folders_.LeadsInside(path)) {
+        linkOut = true;
+        return INVALID_HANDLE_VALUE;
+    }
+    file = CreateOutputFile(path, CREATE_ALWAYS);
+    // Read-only, hidden or system files refuse CREATE_ALWAYS until their attributes are cleared.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        file = CreateOutputFile(path, CREATE_ALWAYS);
+    }
+    return file;
 }
 
 void Extraction::Fail(size_t index, ZipResult result) {
