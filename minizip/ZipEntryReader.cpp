@@ -16,7 +16,7 @@ constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflate = 8;
-constexpr size_t kInputChunk = 1024 * 1024;
+constexpr size_t kInputChunk = 256 * 1024;
 
 // Chunks never exceed kWriteBlock, so one crc32 call takes each.
 uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t size) {
@@ -58,7 +58,6 @@ ZipResult ZipEntryReader::Read(const ZipEntry& entry, ZipSink& sink) {
         if (!ReadAt(dataOffset, nullptr, 0)) {
             return ZipResult::OpenFailed;
         }
-        inBuffer_.resize(kInputChunk);
         outBuffer_.resize(kWriteBlock);
         uint32_t crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
         result = entry.method == kMethodStored ? CopyStored(entry, sink, crc) : Inflate(entry, sink, crc);
@@ -119,6 +118,7 @@ ZipResult ZipEntryReader::CopyStored(const ZipEntry& entry, ZipSink& sink, uint3
 }
 
 ZipResult ZipEntryReader::Inflate(const ZipEntry& entry, ZipSink& sink, uint32_t& crc) {
+    inBuffer_.resize(kInputChunk);
     z_stream stream;
     std::memset(&stream, 0, sizeof(stream));
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
