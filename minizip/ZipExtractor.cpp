@@ -427,7 +427,8 @@ ZipResult Extraction::WriteEntry(ZipEntryReader* reader, size_t index, const std
     return ZipResult::Ok;
 }
 
-// Into a fresh folder every file is new, and nothing needs a second look.
+// A file that did not exist cannot be a link: into a fresh folder, as the
+// launcher extracts, no file needs a look before it is made.
 HANDLE Extraction::CreateEntryFile(const std::wstring& path, bool& linkOut) const {
     linkOut = false;
     HANDLE file = CreateOutputFile(path, CREATE_NEW);
