@@ -11,6 +11,7 @@
 #include <new>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -156,14 +157,19 @@ std::wstring RealPath(const std::wstring& path) {
 
 // Checks that what entries are written through stays in the destination: a
 // junction or symbolic link left in it (a Unix link under Wine) must not carry
-// an entry out. Entries usually come folder by folder: remembering the last
-// folder made saves file-system queries per file.
+// an entry out. A folder this run made is known to be a real one inside, and
+// so is a new folder made in it: only what existed before needs a look.
 class FolderMaker {
 public:
     explicit FolderMaker(const std::wstring& base) : base_(base), realBase_(RealPath(base)) {}
 
     ZipResult Make(const std::wstring& path) {
-        if (path == last_) {
+        if (known_.count(path) != 0) {
+            return ZipResult::Ok;
+        }
+        size_t cut = path.find_last_of(L'\\');
+        if ((cut <= base_.size() || known_.count(path.substr(0, cut)) != 0) && CreateDirectoryW(path.c_str(), nullptr)) {
+            known_.insert(path);
             return ZipResult::Ok;
         }
         // The deepest part that exists already decides where the rest goes.
@@ -177,7 +183,10 @@ public:
         if (!CreateFolderTree(path)) {
             return ZipResult::CreateFolderFailed;
         }
-        last_ = path;
+        for (std::wstring made = path; made.size() >= existing.size() && made.size() > base_.size();
+             made.resize(made.find_last_of(L'\\'))) {
+            known_.insert(made);
+        }
         return ZipResult::Ok;
     }
 
@@ -195,7 +204,7 @@ private:
 
     const std::wstring base_;
     const std::wstring realBase_;
-    std::wstring last_;
+    std::unordered_set<std::wstring> known_;  // real folders inside, made or checked by this run
 };
 
 unsigned DefaultWorkers() {
