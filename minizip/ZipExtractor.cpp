@@ -11,7 +11,6 @@
 #include <new>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -157,8 +156,9 @@ std::wstring RealPath(const std::wstring& path) {
 
 // Checks that what entries are written through stays in the destination: a
 // junction or symbolic link left in it (a Unix link under Wine) must not carry
-// an entry out. A folder this run made is known to be a real one inside, and
-// so is a new folder made in it: only what existed before needs a look.
+// an entry out. A folder this run made is known to be a real one inside and
+// to hold no link, and so is a new folder made in it: only what existed
+// before needs a look.
 class FolderMaker {
 public:
     explicit FolderMaker(const std::wstring& base) : base_(base), realBase_(RealPath(base)) {}
@@ -169,7 +169,7 @@ public:
         }
         size_t cut = path.find_last_of(L'\\');
         if ((cut <= base_.size() || known_.count(path.substr(0, cut)) != 0) && CreateDirectoryW(path.c_str(), nullptr)) {
-            known_.insert(path);
+            known_.emplace(path, true);
             return ZipResult::Ok;
         }
         // The deepest part that exists already decides where the rest goes.
@@ -185,9 +185,16 @@ public:
         }
         for (std::wstring made = path; made.size() >= existing.size() && made.size() > base_.size();
              made.resize(made.find_last_of(L'\\'))) {
-            known_.insert(made);
+            known_.emplace(made, made.size() > existing.size());
         }
         return ZipResult::Ok;
+    }
+
+    // True for a folder this run made, which no link can be in. Safe to call
+    // from several threads once no folder is being made any more.
+    bool IsMadeByThisRun(const std::wstring& folder) const {
+        auto found = known_.find(folder);
+        return found != known_.end() && found->second;
     }
 
     // For an existing file or folder below the destination. Where the file
@@ -204,7 +211,7 @@ private:
 
     const std::wstring base_;
     const std::wstring realBase_;
-    std::unordered_set<std::wstring> known_;  // real folders inside, made or checked by this run
+    std::unordered_map<std::wstring, bool> known_;  // real folders inside, checked or (true) made by this run
 };
 
 unsigned DefaultWorkers() {
@@ -281,9 +288,9 @@ private:
     bool IsFileOnPath(const std::unordered_map<std::wstring, size_t>& files, const std::wstring& folder) const;
     void Work(ZipEntryReader* reader) noexcept;
     ZipResult WriteEntry(ZipEntryReader* reader, size_t index, const std::wstring& path);
-    // INVALID_HANDLE_VALUE when the file cannot be made, with `linkOut` set
-    // when an existing one is a link out of the destination.
-    HANDLE CreateEntryFile(const std::wstring& path, bool& linkOut) const;
+    enum class Opened { New, Emptied, LinkOut, Failed };
+    // `file` is left INVALID_HANDLE_VALUE unless the result is New or Emptied.
+    Opened CreateEntryFile(const std::wstring& path, HANDLE& file) const;
     void Fail(size_t index, ZipResult result);
 
     ZipArchive& archive_;
@@ -404,13 +411,18 @@ void Extraction::Work(ZipEntryReader* reader) noexcept {
 
 // `reader` is null on the calling thread, which reads through the archive itself.
 ZipResult Extraction::WriteEntry(ZipEntryReader* reader, size_t index, const std::wstring& path) {
-    bool linkOut = false;
-    FileHandle file(CreateEntryFile(path, linkOut));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
-        return linkOut ? ZipResult::UnsafeName : ZipResult::WriteFailed;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    Opened opened = CreateEntryFile(path, handle);
+    FileHandle file(handle);
+    if (opened == Opened::LinkOut) {
+        return ZipResult::UnsafeName;
     }
-    // A link to nothing looks like no file at all, and creating it made its target.
-    if (!folders_.LeadsInside(file.Get())) {
+    if (opened == Opened::Failed) {
+        return ZipResult::WriteFailed;
+    }
+    // Elsewhere a link to nothing looks like no file at all, and creating it made its target.
+    bool linkless = opened == Opened::New && folders_.IsMadeByThisRun(path.substr(0, path.find_last_of(L'\\')));
+    if (!linkless && !folders_.LeadsInside(file.Get())) {
         file.Close();
         FileHandle made(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, 0, nullptr));
@@ -436,19 +448,17 @@ ZipResult Extraction::WriteEntry(ZipEntryReader* reader, size_t index, const std
     return ZipResult::Ok;
 }
 
-// A file that did not exist cannot be a link: into a fresh folder, as the
-// launcher extracts, no file needs a look before it is made.
-HANDLE Extraction::CreateEntryFile(const std::wstring& path, bool& linkOut) const {
-    linkOut = false;
-    HANDLE file = CreateOutputFile(path, CREATE_NEW);
+// Into a fresh folder, as the launcher extracts, every file is new and needs
+// no look before it is made.
+Extraction::Opened Extraction::CreateEntryFile(const std::wstring& path, HANDLE& file) const {
+    file = CreateOutputFile(path, CREATE_NEW);
     if (file != INVALID_HANDLE_VALUE) {
-        return file;
+        return Opened::New;
     }
     // An existing file may be a link to one elsewhere, which emptying would truncate.
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !folders_.LeadsInside(path)) {
-        linkOut = true;
-        return INVALID_HANDLE_VALUE;
+        return Opened::LinkOut;
     }
     file = CreateOutputFile(path, CREATE_ALWAYS);
     // Read-only, hidden or system files refuse CREATE_ALWAYS until their attributes are cleared.
@@ -456,7 +466,7 @@ HANDLE Extraction::CreateEntryFile(const std::wstring& path, bool& linkOut) cons
         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
         file = CreateOutputFile(path, CREATE_ALWAYS);
     }
-    return file;
+    return file != INVALID_HANDLE_VALUE ? Opened::Emptied : Opened::Failed;
 }
 
 void Extraction::Fail(size_t index, ZipResult result) {
