@@ -5,10 +5,13 @@
 //
 // Both paths are zero-terminated text in the system ANSI code page. Every
 // entry is written under `folder` with its inner path (folders created as
-// needed, existing files overwritten, read-only ones included); each entry is
-// streamed to disk. Entry names, encryption and compression methods are all
-// checked before the first file is written; data faults (CRC, sizes, corrupt
-// deflate) are found while writing and leave the files already written in place.
+// needed, existing files overwritten, read-only ones included); files are
+// streamed to disk by up to one thread per processor (at most 8), all
+// finished before the call returns. Entry names, encryption and compression
+// methods are all checked before the first file is written; data faults
+// (CRC, sizes, corrupt deflate) are found while writing. The code is the one
+// of the first failing entry in directory order; files already written stay
+// in place, the failing entry's file is deleted.
 // An archive with data glued in front (a self-extractor stub) is read as
 // Info-ZIP reads it: its offsets are taken as short by the prefix.
 // Exported undecorated, cdecl. Returns 0 on success or one of these codes:

@@ -1,21 +1,20 @@
 #include "ZipArchive.h"
 
+#include "ZipEntryReader.h"
+#include "ZipFormat.h"
 #include "ZipPlatform.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace {
 
-constexpr uint32_t kLocalHeaderSignature = 0x04034b50;
 constexpr uint32_t kCentralHeaderSignature = 0x02014b50;
 constexpr uint32_t kEndSignature = 0x06054b50;
 constexpr uint32_t kZip64EndSignature = 0x06064b50;
 constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
-constexpr size_t kLocalHeaderSize = 30;
 constexpr size_t kCentralHeaderSize = 46;
 constexpr size_t kEndSize = 22;
 constexpr size_t kZip64EndSize = 56;
@@ -23,29 +22,9 @@ constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kMaxCommentSize = 0xFFFF;
 constexpr uint16_t kZip64ExtraId = 0x0001;
 constexpr uint16_t kUnicodePathExtraId = 0x7075;
-constexpr uint16_t kFlagEncrypted = 0x0001;
-constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kFlagUtf8 = 0x0800;
 constexpr unsigned char kHostUnix = 3;
 constexpr unsigned char kHostMac = 19;
-constexpr uint16_t kMethodStored = 0;
-constexpr uint16_t kMethodDeflate = 8;
-constexpr size_t kInputChunk = 1024 * 1024;
-// Large output chunks keep the sink's writes few and big.
-constexpr size_t kOutputChunk = 1024 * 1024;
-
-uint16_t Get16(const unsigned char* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint64_t Get64(const unsigned char* p) {
-    return static_cast<uint64_t>(Get32(p)) | (static_cast<uint64_t>(Get32(p + 4)) << 32);
-}
 
 bool DecodeName(const char* bytes, size_t size, UINT codePage, DWORD flags, std::wstring& out) {
     out.clear();
@@ -133,6 +112,8 @@ private:
 
 }  // namespace
 
+ZipArchive::ZipArchive() = default;
+
 ZipArchive::~ZipArchive() {
     Close();
 }
@@ -160,6 +141,7 @@ bool ZipArchive::Open(const std::wstring& path) {
     fileSize_ = static_cast<uint64_t>(size.QuadPart);
     ZipResult result;
     try {
+        reader_.reset(new ZipEntryReader(file_, fileSize_));
         result = ReadCentralDirectory();
     } catch (const std::bad_alloc&) {
         result = ZipResult::OutOfMemory;
@@ -177,6 +159,7 @@ void ZipArchive::Close() {
         CloseHandle(static_cast<HANDLE>(file_));
         file_ = nullptr;
     }
+    reader_.reset();
     fileSize_ = 0;
     entries_.clear();
 }
@@ -245,47 +228,31 @@ bool ZipArchive::ExtractToMemory(int index, std::vector<unsigned char>& out) {
 
 ZipResult ZipArchive::CheckSupported(int index) const {
     const ZipEntry* entry = Entry(index);
-    if (entry == nullptr) {
-        return ZipResult::BadArgument;
-    }
-    if ((entry->flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0) {
-        return ZipResult::Encrypted;
-    }
-    if (entry->method != kMethodStored && entry->method != kMethodDeflate) {
-        return ZipResult::UnsupportedMethod;
-    }
-    return ZipResult::Ok;
+    return entry != nullptr ? ZipEntryReader::CheckSupported(*entry) : ZipResult::BadArgument;
 }
 
 ZipResult ZipArchive::ReadEntry(int index, ZipSink& sink) {
     lastResult_ = ZipResult::Ok;
     const ZipEntry* entry = Entry(index);
-    if (entry == nullptr || file_ == nullptr) {
+    if (entry == nullptr || reader_ == nullptr) {
         return Fail(ZipResult::BadArgument);
     }
-    ZipResult supported = CheckSupported(index);
-    if (supported != ZipResult::Ok) {
-        return Fail(supported);
+    return Fail(reader_->Read(*entry, sink));
+}
+
+std::unique_ptr<ZipEntryReader> ZipArchive::NewReader() const {
+    if (file_ == nullptr) {
+        return nullptr;
+    }
+    HANDLE file = ReOpenFile(static_cast<HANDLE>(file_), GENERIC_READ, FILE_SHARE_READ, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (file == INVALID_HANDLE_VALUE) {
+        return nullptr;
     }
     try {
-        uint64_t dataOffset = 0;
-        ZipResult result = LocateData(*entry, dataOffset);
-        if (result != ZipResult::Ok) {
-            return Fail(result);
-        }
-        if (!ReadAt(dataOffset, nullptr, 0)) {
-            return Fail(ZipResult::OpenFailed);
-        }
-        inBuffer_.resize(kInputChunk);
-        outBuffer_.resize(kOutputChunk);
-        uint32_t crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-        result = entry->method == kMethodStored ? CopyStored(*entry, sink, crc) : Inflate(*entry, sink, crc);
-        if (result == ZipResult::Ok && crc != entry->crc) {
-            result = ZipResult::CrcMismatch;
-        }
-        return Fail(result);
+        return std::unique_ptr<ZipEntryReader>(new ZipEntryReader(file, fileSize_, true));
     } catch (const std::bad_alloc&) {
-        return Fail(ZipResult::OutOfMemory);
+        CloseHandle(file);
+        return nullptr;
     }
 }
 
@@ -506,132 +473,12 @@ ZipResult ZipArchive::CheckOverlaps(uint64_t directoryOffset) {
     return ZipResult::Ok;
 }
 
-ZipResult ZipArchive::LocateData(const ZipEntry& entry, uint64_t& dataOffset) {
-    unsigned char header[kLocalHeaderSize];
-    if (!ReadAt(entry.localHeaderOffset, header, sizeof(header))) {
-        return ZipResult::Truncated;
-    }
-    size_t nameSize = Get16(header + 26);
-    size_t extraSize = Get16(header + 28);
-    if (Get32(header) != kLocalHeaderSignature || Get16(header + 8) != entry.method ||
-        (Get16(header + 6) & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || nameSize != entry.rawName.size()) {
-        return ZipResult::BadLocalHeader;
-    }
-    std::string name(nameSize, '\0');
-    if (!ReadNext(&name[0], nameSize)) {
-        return ZipResult::Truncated;
-    }
-    if (name != entry.rawName) {
-        return ZipResult::BadLocalHeader;
-    }
-    dataOffset = entry.localHeaderOffset + kLocalHeaderSize + nameSize + extraSize;
-    if (dataOffset > entry.limit || entry.limit - dataOffset < entry.compressedSize) {
-        return ZipResult::OverlappingEntries;
-    }
-    if (dataOffset + entry.compressedSize > fileSize_) {
-        return ZipResult::Truncated;
-    }
-    return ZipResult::Ok;
-}
-
-ZipResult ZipArchive::CopyStored(const ZipEntry& entry, ZipSink& sink, uint32_t& crc) {
-    if (entry.compressedSize != entry.uncompressedSize) {
-        return ZipResult::SizeMismatch;
-    }
-    uint64_t remaining = entry.compressedSize;
-    while (remaining > 0) {
-        size_t chunk = static_cast<size_t>(std::min<uint64_t>(remaining, outBuffer_.size()));
-        if (!ReadNext(outBuffer_.data(), chunk)) {
-            return ZipResult::Truncated;
-        }
-        crc = Crc32(crc, outBuffer_.data(), chunk);
-        if (!sink.Write(outBuffer_.data(), chunk)) {
-            return ZipResult::WriteFailed;
-        }
-        remaining -= chunk;
-    }
-    return ZipResult::Ok;
-}
-
-ZipResult ZipArchive::Inflate(const ZipEntry& entry, ZipSink& sink, uint32_t& crc) {
-    z_stream stream;
-    std::memset(&stream, 0, sizeof(stream));
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
-        return ZipResult::OutOfMemory;
-    }
-    struct StreamGuard {
-        z_stream* stream;
-        ~StreamGuard() { inflateEnd(stream); }
-    } guard{&stream};
-
-    uint64_t remaining = entry.compressedSize;
-    uint64_t produced = 0;
-    size_t filled = 0;
-    for (;;) {
-        if (stream.avail_in == 0 && remaining > 0) {
-            size_t chunk = static_cast<size_t>(std::min<uint64_t>(remaining, inBuffer_.size()));
-            if (!ReadNext(inBuffer_.data(), chunk)) {
-                return ZipResult::Truncated;
-            }
-            remaining -= chunk;
-            stream.next_in = inBuffer_.data();
-            stream.avail_in = static_cast<uInt>(chunk);
-        }
-        stream.next_out = outBuffer_.data() + filled;
-        stream.avail_out = static_cast<uInt>(outBuffer_.size() - filled);
-        int status = inflate(&stream, Z_NO_FLUSH);
-        size_t made = outBuffer_.size() - filled - stream.avail_out;
-        produced += made;
-        filled += made;
-        // Nothing past the declared size is ever handed on.
-        if (produced > entry.uncompressedSize) {
-            return ZipResult::SizeMismatch;
-        }
-        bool finished = status == Z_STREAM_END;
-        if (filled == outBuffer_.size() || (finished && filled > 0)) {
-            crc = Crc32(crc, outBuffer_.data(), filled);
-            if (!sink.Write(outBuffer_.data(), filled)) {
-                return ZipResult::WriteFailed;
-            }
-            filled = 0;
-        }
-        if (finished) {
-            break;
-        }
-        if (status == Z_MEM_ERROR) {
-            return ZipResult::OutOfMemory;
-        }
-        if (status == Z_BUF_ERROR && stream.avail_in == 0 && remaining == 0) {
-            return ZipResult::BadData;
-        }
-        if (status != Z_OK && status != Z_BUF_ERROR) {
-            return ZipResult::BadData;
-        }
-    }
-    return produced == entry.uncompressedSize ? ZipResult::Ok : ZipResult::SizeMismatch;
-}
-
 bool ZipArchive::ReadAt(uint64_t offset, void* buffer, size_t size) {
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(offset);
-    if (file_ == nullptr || offset > fileSize_ || !SetFilePointerEx(static_cast<HANDLE>(file_), position, nullptr, FILE_BEGIN)) {
-        return false;
-    }
-    return ReadNext(buffer, size);
+    return reader_ != nullptr && reader_->ReadAt(offset, buffer, size);
 }
 
 bool ZipArchive::ReadNext(void* buffer, size_t size) {
-    unsigned char* out = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        DWORD got = 0;
-        if (!ReadFile(static_cast<HANDLE>(file_), out, chunk, &got, nullptr) || got == 0) {
-            return false;
-        }
-        out += got;
-        size -= got;
-    }
-    return true;
+    return reader_ != nullptr && reader_->ReadNext(buffer, size);
 }
 
 ZipResult ZipArchive::Fail(ZipResult result) {

@@ -1,8 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+class ZipEntryReader;
 
 // Outcome of an archive operation. The numbers are also the failure codes of
 // mini_unzip_dll (MiniUnzip.h), so they never change meaning.
@@ -52,8 +55,9 @@ struct ZipEntry {
 
 // Reads a zip archive from a file: stored and deflate entries, data
 // descriptors, Zip64 records. Every size and offset in the file is checked
-// before use, so a hostile archive fails cleanly. Not thread-safe; one
-// archive object per thread.
+// before use, so a hostile archive fails cleanly. Not thread-safe, but while
+// it stays open other threads may look at its entries and unpack them, each
+// through a reader of its own (NewReader).
 class ZipArchive {
 public:
     static constexpr size_t kMaxEntries = 262144;
@@ -61,7 +65,7 @@ public:
     static constexpr uint64_t kMaxCentralDirectoryBytes = 64ull << 20;
     static constexpr uint64_t kMaxMemoryEntryBytes = 256ull << 20;
 
-    ZipArchive() = default;
+    ZipArchive();
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
@@ -88,6 +92,10 @@ public:
     ZipResult CheckSupported(int index) const;
     // Streams the entry to `sink`, checking its size and CRC-32 as it goes.
     ZipResult ReadEntry(int index, ZipSink& sink);
+    // For unpacking on another thread while this archive stays open: a
+    // reader with a handle and file position of its own; null when closed or
+    // when the file cannot be opened again.
+    std::unique_ptr<ZipEntryReader> NewReader() const;
 
     ZipResult LastResult() const { return lastResult_; }
 
@@ -99,9 +107,6 @@ private:
                             uint64_t& prefix);
     ZipResult ParseDirectory(const std::vector<unsigned char>& directory, uint64_t entryCount);
     ZipResult CheckOverlaps(uint64_t directoryOffset);
-    ZipResult LocateData(const ZipEntry& entry, uint64_t& dataOffset);
-    ZipResult CopyStored(const ZipEntry& entry, ZipSink& sink, uint32_t& crc);
-    ZipResult Inflate(const ZipEntry& entry, ZipSink& sink, uint32_t& crc);
     bool ReadAt(uint64_t offset, void* buffer, size_t size);
     bool ReadNext(void* buffer, size_t size);
     ZipResult Fail(ZipResult result);
@@ -109,7 +114,6 @@ private:
     void* file_ = nullptr;  // owned HANDLE; null when closed
     uint64_t fileSize_ = 0;
     std::vector<ZipEntry> entries_;
-    std::vector<unsigned char> inBuffer_;
-    std::vector<unsigned char> outBuffer_;
+    std::unique_ptr<ZipEntryReader> reader_;  // on file_
     ZipResult lastResult_ = ZipResult::Ok;
 };

@@ -1,36 +1,40 @@
-// Times one mini_unzip_dll call with QueryPerformanceCounter.
-// Usage: extract_bench <minizip.dll> <archive> <folder>
-#include <windows.h>
+// Times one extraction with QueryPerformanceCounter through ExtractArchive,
+// the code behind mini_unzip_dll, with a given number of workers.
+// Usage: extract_bench <archive> <folder> <workers, 0 for the default>
+#include "ZipExtractor.h"
+#include "ZipPlatform.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
-using MiniUnzipFunction = int(__cdecl*)(const char* archive, const char* folder);
+namespace {
+
+std::wstring Wide(const char* text) {
+    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring out(units > 0 ? static_cast<size_t>(units) : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], units);
+    out.resize(out.size() - 1);
+    return out;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: extract_bench <minizip.dll> <archive> <folder>\n");
+        std::fprintf(stderr, "usage: extract_bench <archive> <folder> <workers>\n");
         return 2;
     }
-    HMODULE library = LoadLibraryExA(argv[1], nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (library == nullptr) {
-        std::fprintf(stderr, "cannot load %s\n", argv[1]);
-        return 2;
-    }
-    auto unzip = reinterpret_cast<MiniUnzipFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "mini_unzip_dll")));
-    if (unzip == nullptr) {
-        std::fprintf(stderr, "mini_unzip_dll not exported\n");
-        return 2;
-    }
+    unsigned workers = static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10));
+    unsigned used = 0;
     LARGE_INTEGER frequency;
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    int result = unzip(argv[2], argv[3]);
+    ZipResult result = ExtractArchive(Wide(argv[1]), Wide(argv[2]), workers, &used);
     QueryPerformanceCounter(&end);
     double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-    std::printf("minizip.dll result %d in %.3f s\n", result, seconds);
-    FreeLibrary(library);
-    return result == 0 ? 0 : 1;
+    std::printf("workers %u result %d in %.3f s\n", used, static_cast<int>(result), seconds);
+    return result == ZipResult::Ok ? 0 : 1;
 }

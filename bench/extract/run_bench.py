@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Extracts one generated package with minizip.dll (under Wine, timed inside
-with QueryPerformanceCounter) and with native Info-ZIP `unzip -o -q`, and
-prints both times and their ratio."""
+"""Extracts one generated package with native Info-ZIP `unzip -o -q` and with
+the code of minizip.dll (extract_bench.exe under Wine, timed inside with
+QueryPerformanceCounter) with one worker and with the default count, in
+alternating rounds, and prints each time, the best of each and its ratio to
+unzip's best. Set LAUNCHER_WINEPREFIX64 / LAUNCHER_WINEPREFIX32 to your own
+prefixes first."""
 import argparse
 import os
 import random
@@ -35,17 +38,17 @@ def make_package(root, total_mib, files):
 def time_unzip(archive, folder):
     start = time.perf_counter()
     subprocess.run(["unzip", "-o", "-q", archive, "-d", folder], check=True)
-    return time.perf_counter() - start
+    return time.perf_counter() - start, None
 
 
-def time_dll(wine_run, bench, dll, archive, folder):
+def time_library(wine_run, bench, archive, folder, workers):
     win = lambda p: "Z:" + os.path.abspath(p).replace("/", "\\")
-    out = subprocess.run([wine_run, bench, win(dll), win(archive), win(folder)], check=True,
+    out = subprocess.run([wine_run, bench, win(archive), win(folder), str(workers)], check=True,
                          stdout=subprocess.PIPE, text=True).stdout
-    match = re.search(r"result 0 in ([0-9.]+) s", out)
+    match = re.search(r"workers (\d+) result 0 in ([0-9.]+) s", out)
     if not match:
         sys.exit("extract_bench failed: " + out)
-    return float(match.group(1))
+    return float(match.group(2)), int(match.group(1))
 
 
 def main():
@@ -55,34 +58,40 @@ def main():
     parser.add_argument("--mib", type=int, default=200)
     parser.add_argument("--files", type=int, default=3000)
     parser.add_argument("--rounds", type=int, default=2)
+    parser.add_argument("--work-dir", default=None, help="where the package and the trees go (default: $TMPDIR)")
     args = parser.parse_args()
     build = os.path.abspath(args.build_dir)
     wine_run = os.path.join(here, "..", "..", "scripts", "wine-run")
     bench = os.path.join(build, "bench", "extract_bench.exe")
-    dll = os.path.join(build, "bin", "minizip.dll")
 
-    work = tempfile.mkdtemp(prefix="extract-bench-")
+    work = tempfile.mkdtemp(prefix="extract-bench-", dir=args.work_dir)
     try:
         src = os.path.join(work, "src")
         make_package(src, args.mib, args.files)
         archive = os.path.join(work, "package.zip")
         subprocess.run(["zip", "-q", "-r", archive, "."], cwd=src, check=True)
-        print("package: %d files, %.1f MiB packed" % (args.files, os.path.getsize(archive) / 1048576.0))
-        unzip_times, dll_times = [], []
+        print("package: %d files, %.1f MiB packed, in %s" % (args.files, os.path.getsize(archive) / 1048576.0, work))
+        runs = [("unzip -o -q", lambda d: time_unzip(archive, d)),
+                ("minizip 1 worker", lambda d: time_library(wine_run, bench, archive, d, 1)),
+                ("minizip default", lambda d: time_library(wine_run, bench, archive, d, 0))]
+        times = {name: [] for name, _ in runs}
+        workers = {}
         for round_ in range(args.rounds):
-            for name, timer, times in (("unzip", lambda d: time_unzip(archive, d), unzip_times),
-                                       ("minizip.dll", lambda d: time_dll(wine_run, bench, dll, archive, d),
-                                        dll_times)):
-                folder = os.path.join(work, "out-" + name)
-                shutil.rmtree(folder, ignore_errors=True)
+            for index, (name, timer) in enumerate(runs):
+                # A fresh folder each time: files created just after thousands
+                # were deleted make ext4 skip the freed inodes one by one.
+                folder = os.path.join(work, "out%d-%d" % (round_, index))
                 # Flush the previous run's writeback so it is not timed with this one.
                 os.sync()
-                times.append(timer(folder))
-                print("round %d: %-11s %.3f s" % (round_ + 1, name, times[-1]))
-        best_unzip, best_dll = min(unzip_times), min(dll_times)
-        print("best unzip -o -q: %.3f s" % best_unzip)
-        print("best minizip.dll: %.3f s" % best_dll)
-        print("ratio minizip.dll / unzip: %.2f" % (best_dll / best_unzip))
+                seconds, used = timer(folder)
+                times[name].append(seconds)
+                workers[name] = "-" if used is None else str(used)
+                print("round %d: %-17s workers %-2s %.3f s" % (round_ + 1, name, workers[name], seconds))
+        best_unzip = min(times[runs[0][0]])
+        print("%-17s %7s %9s %9s" % ("", "workers", "best s", "/ unzip"))
+        for name, _ in runs:
+            best = min(times[name])
+            print("%-17s %7s %9.3f %9.2f" % (name, workers[name], best, best / best_unzip))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -188,7 +188,7 @@ TEST_F(MiniUnzipDll, DataFaultsKeepEarlierFilesAndStopAtTheDeclaredSize) {
 // a missing file beside it; Wine follows it as Windows follows a junction or
 // symbolic link.
 TEST_F(MiniUnzipDll, EntriesAreNeverWrittenThroughALinkOutOfTheFolder) {
-    for (const wchar_t* name : {L"folder", L"file", L"dangling"}) {
+    for (const wchar_t* name : {L"folder", L"file", L"dangling", L"nested"}) {
         std::wstring base = testenv::TempDir() + L"\\links\\" + name;
         auto outsideFiles = testenv::ReadFileTree(base + L"\\outside");
         auto outsideTree = testenv::ListTree(base + L"\\outside");
