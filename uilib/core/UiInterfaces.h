@@ -4,6 +4,7 @@
 namespace Orvel {
 
 struct UiNotify;
+class CControlUI;
 
 // Receives every notification of a window (the window object, usually).
 class INotifyUI {
@@ -34,6 +35,14 @@ class IQueryControlText {
 public:
     virtual ~IQueryControlText() = default;
     virtual const wchar_t* QueryControlText(const wchar_t* key, int type) = 0;
+};
+
+// Lets an application create controls for element names that neither the
+// control factory nor a plug-in knows. Returns a new control or null.
+class IDialogBuilderCallback {
+public:
+    virtual ~IDialogBuilderCallback() = default;
+    virtual CControlUI* CreateCustomControl(const wchar_t* name) = 0;
 };
 
 }  // namespace Orvel
