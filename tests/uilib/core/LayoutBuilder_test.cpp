@@ -7,15 +7,20 @@
 #include "LayoutBuilder.h"
 #include "PaintManagerUI.h"
 #include "ProgressUI.h"
+#include "TestEnv.h"
 #include "UiFontInfo.h"
 #include "UiInterfaces.h"
+#include "UiResourceLocation.h"
 #include "UiTestWindow.h"
+#include "VerticalLayoutUI.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <cwctype>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Orvel;
@@ -65,6 +70,29 @@ protected:
     std::unique_ptr<CControlUI> root;
 };
 
+class ResourcePathScope {
+public:
+    explicit ResourcePathScope(const std::wstring& path) { UiResourceLocation::SetResourcePath(path.c_str()); }
+    ~ResourcePathScope() { UiResourceLocation::SetResourcePath(L""); }
+};
+
+std::string Utf8(const std::wstring& text) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
+    return utf8;
+}
+
+// A fresh folder holding the files, as the resource path.
+std::wstring SkinFolder(const wchar_t* name, const std::vector<std::pair<std::wstring, std::wstring>>& files) {
+    const std::wstring folder = testenv::MakeTempSubdir(name) + L"\\";
+    for (const auto& file : files) {
+        EXPECT_TRUE(testenv::WriteFileBytes(folder + file.first, Utf8(file.second)));
+    }
+    return folder;
+}
+
 int Children(CControlUI* control) {
     auto* container = static_cast<IContainerUI*>(control->CastTo(L"IContainer"));
     return container != nullptr ? container->ItemCount() : -1;
@@ -72,6 +100,14 @@ int Children(CControlUI* control) {
 
 CControlUI* Child(CControlUI* control, int index) {
     return static_cast<IContainerUI*>(control->CastTo(L"IContainer"))->ItemAt(index);
+}
+
+std::vector<std::wstring> ChildNames(CControlUI* control) {
+    std::vector<std::wstring> names;
+    for (int i = 0; i < Children(control); ++i) {
+        names.push_back(Child(control, i)->Name().Data());
+    }
+    return names;
 }
 
 }  // namespace
@@ -194,6 +230,200 @@ TEST_F(LayoutBuilderTest, ControlsInsideANonContainerAreDropped) {
     CLayoutBuilder builder;
     CLabelUI label;
     EXPECT_EQ(nullptr, builder.Build(L"<Window><Button/></Window>", nullptr, nullptr, &manager(), &label));
+}
+
+TEST_F(LayoutBuilderTest, ResourceIncludesReadTheirSourceAsAnIdOfTheSameType) {
+    CLayoutBuilder builder;
+    root.reset(builder.Build(MAKEINTRESOURCEW(301), L"xml", nullptr, &manager()));
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ(L"outer", std::wstring(root->Name().Data()));
+    EXPECT_EQ((std::vector<std::wstring>{L"item", L"item", L"self"}), ChildNames(root.get()));
+    // The included document's window-level elements reach the manager too.
+    EXPECT_EQ(11, manager().FontInfoById(7)->size);
+    // 303 includes itself once more: refused.
+    EXPECT_EQ(1, builder.LeftOutCount());
+    EXPECT_EQ(300, WindowSize().cx);
+    EXPECT_EQ(nullptr, CLayoutBuilder().Build(MAKEINTRESOURCEW(399), L"xml", nullptr, &manager()));
+    EXPECT_EQ(nullptr, CLayoutBuilder().Build(nullptr, L"xml", nullptr, &manager()));
+}
+
+// Every include cycle stops; so do long include chains and huge counts.
+TEST_F(LayoutBuilderTest, IncludeCyclesChainsAndCountsStop) {
+    std::vector<std::pair<std::wstring, std::wstring>> chain = {
+        {L"c0.xml", L"<Window><HorizontalLayout><Label name=\"c0\"/><Include source=\"c1.xml\"/></HorizontalLayout></Window>"}};
+    std::vector<std::wstring> chainNames = {L"c0"};
+    for (int i = 1; i < 20; ++i) {
+        const std::wstring name = L"c" + std::to_wstring(i);
+        chain.push_back({name + L".xml", L"<Window><Label name=\"" + name + L"\"/><Include source=\"c" +
+                                             std::to_wstring(i + 1) + L".xml\"/></Window>"});
+        if (i <= CLayoutBuilder::kMaxIncludeNesting) {
+            chainNames.push_back(name);
+        }
+    }
+    const struct {
+        const wchar_t* what;
+        std::vector<std::pair<std::wstring, std::wstring>> files;  // the first one is built
+        std::vector<std::wstring> names;
+        int leftOut;
+    } cases[] = {
+        {L"itself",
+         {{L"self.xml", L"<Window><HorizontalLayout><Label name=\"a\"/><Include source=\"self.xml\"/>"
+                        L"<Label name=\"b\"/></HorizontalLayout></Window>"}},
+         {L"a", L"b"},
+         1},
+        {L"itself, another case, three times",
+         {{L"self.xml", L"<Window><HorizontalLayout><Include source=\"SELF.XML\" count=\"3\"/><Label name=\"a\"/>"
+                        L"</HorizontalLayout></Window>"}},
+         {L"a"},
+         3},
+        {L"each other",
+         {{L"a.xml", L"<Window><HorizontalLayout><Label name=\"a\"/><Include source=\"b.xml\"/></HorizontalLayout></Window>"},
+          {L"b.xml", L"<Window><Label name=\"b\"/><Include source=\"a.xml\"/></Window>"}},
+         {L"a", L"b"},
+         1},
+        {L"a chain of twenty", chain, chainNames, 1},
+        {L"counts",
+         {{L"n.xml", L"<Window><HorizontalLayout><Include source=\"one.xml\" count=\"-2\"/>"
+                     L"<Include source=\"one.xml\" count=\"0\"/><Include source=\"one.xml\"/>"
+                     L"<Include source=\"missing.xml\" count=\"2\"/><Include count=\"2\"/><Include/>"
+                     L"</HorizontalLayout></Window>"},
+          {L"one.xml", L"<Window><Label name=\"one\"/></Window>"}},
+         {L"one"},
+         0},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(item.what)));
+        ResourcePathScope scope(SkinFolder(L"includes", item.files));
+        CLayoutBuilder builder;
+        root.reset(builder.Build(item.files.front().first.c_str(), nullptr, nullptr, &manager()));
+        ASSERT_NE(nullptr, root);
+        EXPECT_EQ(item.names, ChildNames(root.get()));
+        EXPECT_EQ(item.leftOut, builder.LeftOutCount());
+    }
+
+    ResourcePathScope scope(SkinFolder(L"many", {{L"one.xml", L"<Window><Label/></Window>"}}));
+    CLayoutBuilder builder;
+    root.reset(builder.Build(L"<Window><VerticalLayout><Include source=\"one.xml\" count=\"2000000000\"/>"
+                             L"</VerticalLayout></Window>",
+                             nullptr, nullptr, &manager()));
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ(CLayoutBuilder::kMaxIncludeRuns, Children(root.get()));
+    EXPECT_EQ(2000000000 - CLayoutBuilder::kMaxIncludeRuns, builder.LeftOutCount());
+}
+
+// Whatever a broken skin holds, building gives what it can and the result
+// lays out and paints.
+TEST_F(LayoutBuilderTest, BrokenSkinsBuildWhatTheyCan) {
+    const struct {
+        const wchar_t* what;
+        const char* bytes;      // null: no file
+        const wchar_t* result;  // the root's class, or null for no root
+        const wchar_t* error;
+    } cases[] = {
+        {L"missing", nullptr, nullptr, L"Error opening file"},
+        {L"empty", "", nullptr, L"File is empty"},
+        {L"not markup", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", nullptr, L"Expected start tag"},
+        {L"only whitespace", " \r\n\t ", nullptr, L""},
+        {L"unknown classes", "<Window><Foo><Label/></Foo><Label name=\"x\"/></Window>", L"LabelUI", L""},
+        {L"unknown font and missing images",
+         "<Window><Image name=\"nope.png\"/><Font id=\"1\" name=\"NoSuchFace\" size=\"-5\"/>"
+         "<VerticalLayout bkimage=\"nope.png\"><Label font=\"42\" text=\"t\"/><Label font=\"1\" text=\"t\"/>"
+         "<Button normalimage=\"file='nope.png' corner='1,1,1,1'\" text=\"b\"/></VerticalLayout></Window>",
+         L"VerticalLayoutUI", L""},
+        {L"garbage attributes",
+         "<Window mininfo=\"-5,x\" caption=\"\" sizebox=\"x\" opacity=\"999\" trayiconid=\"-1\"><HorizontalLayout width=\"-9\" "
+         "height=\"x\" inset=\"1\" padding=\",,,\" childpadding=\"-100\"><Progress value=\"99999\" min=\"5\" "
+         "max=\"-5\"/></HorizontalLayout></Window>",
+         L"HorizontalLayoutUI", L""},
+        {L"no Window root", "<VerticalLayout><Label/></VerticalLayout>", L"LabelUI", L""},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(item.what)));
+        const std::wstring folder = testenv::MakeTempSubdir(L"broken") + L"\\";
+        if (item.bytes != nullptr) {
+            ASSERT_TRUE(testenv::WriteFileBytes(folder + L"skin.xml", std::string(item.bytes, strlen(item.bytes))));
+        }
+        ResourcePathScope scope(folder);
+        UiTestWindow painted{160, 100};
+        CLayoutBuilder builder;
+        CControlUI* built = builder.Build(L"skin.xml", nullptr, nullptr, &painted.Manager());
+        EXPECT_STREQ(item.error, builder.Markup().ErrorMessage());
+        if (item.result == nullptr) {
+            EXPECT_EQ(nullptr, built);
+            continue;
+        }
+        ASSERT_NE(nullptr, built);
+        EXPECT_STREQ(item.result, built->ClassName());
+        ASSERT_TRUE(painted.Manager().AttachRoot(built));
+        painted.Show();
+        EXPECT_EQ(CUiRect(0, 0, 160, 100), built->ItemRect());
+    }
+}
+
+// The deepest document the parser reads from a file: a 4 MiB skin of nameless
+// elements nested about 840,000 levels. Building stops at the depth limit,
+// so that painting, searching and destroying the tree stay within the stack.
+TEST_F(LayoutBuilderTest, TheDeepestSkinIsCutAtTheDepthLimit) {
+    const size_t levels = (CUiMarkup::kMaxFileSize - 4) / 5;
+    std::string skin;
+    skin.reserve(CUiMarkup::kMaxFileSize);
+    for (size_t i = 0; i < levels; ++i) {
+        skin += "<>";
+    }
+    for (size_t i = 0; i < levels; ++i) {
+        skin += "</>";
+    }
+    skin.append(CUiMarkup::kMaxFileSize - skin.size(), ' ');
+    const std::wstring folder = testenv::MakeTempSubdir(L"deep") + L"\\";
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"deep.xml", skin));
+    ResourcePathScope scope(folder);
+
+    // The root element makes no control; each one below it makes a container.
+    struct Containers : IDialogBuilderCallback {
+        CControlUI* CreateCustomControl(const wchar_t* name) override {
+            return *name == L'\0' ? new CContainerUI() : nullptr;
+        }
+    } callback;
+    CLayoutBuilder builder;
+    CControlUI* built = builder.Build(L"deep.xml", nullptr, &callback, &manager());
+    ASSERT_NE(nullptr, built) << builder.Markup().ErrorMessage();
+    EXPECT_EQ(1, builder.LeftOutCount());
+    int depth = 0;
+    for (CControlUI* control = built; control != nullptr; control = Children(control) > 0 ? Child(control, 0) : nullptr) {
+        ++depth;
+    }
+    EXPECT_EQ(CLayoutBuilder::kMaxDepth, depth);
+
+    built->SetName(L"top");
+    ASSERT_TRUE(manager().AttachRoot(built));
+    window.Show();
+    EXPECT_EQ(built, manager().ControlByName(L"top"));
+    POINT inside = {5, 5};
+    EXPECT_NE(nullptr, manager().ControlAtPoint(inside));
+}
+
+// A tree built under a container of a live window keeps the window's manager.
+TEST_F(LayoutBuilderTest, ControlsBuiltIntoALiveContainerStayBound) {
+    auto* top = new CVerticalLayoutUI();
+    ASSERT_TRUE(manager().AttachRoot(top));
+    CLayoutBuilder builder;
+    CControlUI* first = builder.Build(L"<Window><Label name=\"a\"/><Button name=\"b\"/></Window>", nullptr, nullptr,
+                                      &manager(), top);
+    ASSERT_NE(nullptr, first);
+    ASSERT_EQ(2, Children(top));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(&manager(), Child(top, i)->Manager());
+        EXPECT_EQ(top, Child(top, i)->Parent());
+    }
+}
+
+// Without a parent only the first top-level control has an owner.
+TEST_F(LayoutBuilderTest, OnlyTheFirstTopLevelControlIsBuiltWithoutAParent) {
+    CLayoutBuilder builder;
+    root.reset(builder.Build(L"<Window><Unknown/><Label name=\"a\"/><Label name=\"b\"/></Window>"));
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ(L"a", std::wstring(root->Name().Data()));
+    EXPECT_EQ(1, builder.LeftOutCount());
 }
 
 TEST(ControlFactoryTest, RegisterKeepsTheFirstCreator) {
