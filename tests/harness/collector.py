@@ -100,7 +100,10 @@ class _Handler(BaseHTTPRequestHandler):
 
 class _Server(ThreadingHTTPServer):
     daemon_threads = True
-    allow_reuse_address = False
+    # A collector on a fixed port (a tree's local endpoint) binds again right
+    # after the previous test's, whose closed connections linger in
+    # TIME_WAIT; a port another server listens on still refuses.
+    allow_reuse_address = True
 
     def __init__(self, address, log_path, tls_context, delay):
         super().__init__(address, _Handler)

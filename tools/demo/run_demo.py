@@ -1,19 +1,18 @@
 #!/usr/bin/env python3
 """The built-in demo's two runs (scripts/demo sets up X and Wine first).
 
-    run_demo.py --build-dir TREE --launcher EXE --screenshots DIR [--stand-in]
+    run_demo.py --build-dir TREE --launcher EXE --screenshots DIR
 
 A fresh launcher folder as a publisher ships it (the launcher, minizip.dll,
 config/config.json naming a background image beside it), a demo game
 package served on 127.0.0.1 at a pace of about ten seconds, and the
 tree's local telemetry collector. The first run downloads, extracts and
 starts the game; screenshots of the window are saved at the start,
-mid-download and after extraction. The second run finds the game
-installed and starts it at once, with no window. A summary closes.
+mid-download and after extraction, and of the demo game's own window once
+it has started. The second run finds the game installed and starts it at
+once, with no window. A summary closes.
 
-EXE is the launcher built for the local collector (<tree>/e2e/bin). With
---stand-in it is tools/demo/DemoLauncher instead, which runs the same flow
-with a hidden window and prints what the window would show.
+EXE is the launcher built for the local collector (<tree>/e2e/bin).
 """
 import argparse
 import os
@@ -29,6 +28,7 @@ import game_package  # noqa: E402
 from e2e import StandaloneKit  # noqa: E402
 
 TITLE = "Korva游戏下载器"
+GAME_TITLE = "Korva 演示游戏"
 PACE_MS = 10_000
 # Telemetry answers this late, so the window still shows 100 % for the
 # screenshot after extraction (the launcher closes once the report is done).
@@ -63,12 +63,11 @@ def make_package(tree, work):
 class FirstRun:
     """Runs the launcher on a fresh folder, taking screenshots on the way."""
 
-    def __init__(self, kit, folder, size, screenshots, stand_in):
+    def __init__(self, kit, folder, size, screenshots):
         self.kit = kit
         self.folder = folder
         self.size = size
         self.screenshots = screenshots
-        self.stand_in = stand_in
         self.shots = []
 
     def shoot(self, window, name, note=""):
@@ -81,18 +80,25 @@ class FirstRun:
 
     def run(self):
         program = self.kit.start(self.folder.exe, LAUNCH_ARGS, cwd=self.kit.tmpdir)
-        if not self.stand_in:
-            window = self.kit.screen.wait_for(title=TITLE, timeout=120)
-            time.sleep(1.0)  # the first paint, and the first percent or two
-            self.shoot(window, "1-start")
-            package = self.folder.package
-            if wait_until(lambda: os.path.exists(package) and os.path.getsize(package) >= self.size // 2, TIMEOUT):
-                self.shoot(window, "2-downloading", "%d %% downloaded" % (100 * os.path.getsize(package) // self.size))
-            game = self.folder.game_file(START_PATH)
-            if wait_until(lambda: not program.running() or (os.path.exists(game) and not os.path.exists(package)),
-                          TIMEOUT):
-                self.shoot(window, "3-extracted")
+        screen = self.kit.screen
+        window = screen.wait_for(title=TITLE, timeout=120)
+        time.sleep(1.0)  # the first paint, and the first percent or two
+        self.shoot(window, "1-start")
+        package = self.folder.package
+        if wait_until(lambda: os.path.exists(package) and os.path.getsize(package) >= self.size // 2, TIMEOUT):
+            self.shoot(window, "2-downloading", "%d %% downloaded" % (100 * os.path.getsize(package) // self.size))
+        game = self.folder.game_file(START_PATH)
+        if wait_until(lambda: not program.running() or (os.path.exists(game) and not os.path.exists(package)),
+                      TIMEOUT):
+            time.sleep(0.3)  # the repaint at 100 %
+            self.shoot(window, "3-extracted")
         code = program.wait(TIMEOUT)
+        try:
+            game_window = screen.wait_for(title=GAME_TITLE, timeout=20)
+            time.sleep(0.5)
+            self.shoot(game_window, "4-game-started")
+        except TimeoutError:
+            self.shots.append(("4-game-started", None, "no game window seen"))
         return code, program.output()
 
 
@@ -110,7 +116,7 @@ def play_events(log_path):
     return [e for e in StandaloneKit.stat_events(log_path) if e.get("action") == "playvane_launcher_game_play"]
 
 
-def print_summary(runs, second_window, first, stand_in, screenshots):
+def print_summary(runs, second_window, first, screenshots):
     print("== Summary")
     for label, code, record, events in runs:
         print(f"{label}: exit code {code}")
@@ -121,10 +127,6 @@ def print_summary(runs, second_window, first, stand_in, screenshots):
         if not events:
             print("  no play event received")
     print(f"second run showed a window: {'yes' if second_window else 'no'}")
-    if stand_in:
-        print("screenshots: none (the stand-in launcher shows no window; "
-              "the real one is built once app/main.cpp exists)")
-        return
     print(f"screenshots in {screenshots}:")
     for shot, path, note in first.shots:
         print(f"  {shot}: {path or '-'}{'  (' + note + ')' if note else ''}")
@@ -135,7 +137,6 @@ def main():
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--launcher", required=True)
     parser.add_argument("--screenshots", required=True)
-    parser.add_argument("--stand-in", action="store_true")
     args = parser.parse_args()
     shutil.rmtree(args.screenshots, ignore_errors=True)
     os.makedirs(args.screenshots)
@@ -145,9 +146,7 @@ def main():
     try:
         www, size = make_package(kit.build_dir, kit.tmpdir)
         base = kit.serve(www)
-        endpoint = kit.local_collector(delay=0.0 if args.stand_in else COLLECTOR_DELAY)
-        if args.stand_in:
-            os.environ["DEMO_STAT_URL"] = endpoint.url
+        endpoint = kit.local_collector(delay=COLLECTOR_DELAY)
         folder = kit.lay_out("launcher", exe=args.launcher,
                              game_info={"game_id": "demo-1", "game_url": f"{base}/paced/{PACE_MS}/GameSetup.zip",
                                         "start_path": START_PATH, "file_size": size},
@@ -158,11 +157,9 @@ def main():
         print(f"   package {size / 1048576:.1f} MiB, served in about {PACE_MS // 1000} s")
 
         print("== First run: the game is not installed")
-        first = FirstRun(kit, folder, size, args.screenshots, args.stand_in)
+        first = FirstRun(kit, folder, size, args.screenshots)
         with kit.screen.watch_maps() as maps:
-            code, output = first.run()
-        if args.stand_in:
-            print(output.rstrip())
+            code, _ = first.run()
         record = game_record(folder)
         events = play_events(endpoint.log_path)
         installed = sorted(os.path.relpath(os.path.join(d, f), folder.game_dir).replace(os.sep, "/")
@@ -172,14 +169,18 @@ def main():
               f"{'deleted' if not os.path.exists(folder.package) else 'still there'}")
 
         print("== Second run: the game is installed and starts at once")
+        record_path = os.path.join(os.path.dirname(folder.game_file(START_PATH)), "DemoGame-started.txt")
         with kit.screen.watch_maps() as maps:
-            second_code = kit.start(folder.exe, LAUNCH_ARGS, cwd=kit.tmpdir).wait(TIMEOUT)
+            second = kit.start(folder.exe, LAUNCH_ARGS, cwd=kit.tmpdir)
+            wait_until(lambda: os.path.exists(record_path) or not second.running(), TIMEOUT, interval=0.01)
+            print(f"the game started {time.monotonic() - second.started_at:.1f} s after the launcher")
+            second_code = second.wait(TIMEOUT)
         second_record = game_record(folder)
         second_events = play_events(endpoint.log_path)[len(events):]
         second_window = bool(maps.mapped(wm_class=name))
 
         print_summary([("first run", code, record, events), ("second run", second_code, second_record, second_events)],
-                      second_window, first, args.stand_in, args.screenshots)
+                      second_window, first, args.screenshots)
         ok = (code == 0 and record is not None and len(events) == 1
               and second_code == 0 and second_record is not None and len(second_events) == 1 and not second_window)
     finally:
