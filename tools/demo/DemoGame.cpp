@@ -1,6 +1,7 @@
 // Stand-in game of the demo package: records how it was started in
 // DemoGame-started.txt beside itself, then shows a small window with its
-// command line for a few seconds and exits.
+// command line for a few seconds and exits. The window sits in the screen's
+// top-left corner, beside the launcher's centred one rather than over it.
 #include <windows.h>
 
 #include <cstdio>
@@ -86,10 +87,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RegisterClassW(&wc);
     const int width = 520;
     const int height = 180;
-    HWND window = CreateWindowExW(0, kClassName, L"Korva 演示游戏", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                  (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
-                                  instance, const_cast<std::wstring*>(&text));
+    HWND window = CreateWindowExW(0, kClassName, L"Korva 演示游戏", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 24, 24,
+                                  width, height, nullptr, nullptr, instance, const_cast<std::wstring*>(&text));
     if (window == nullptr) {
         return 0;
     }
