@@ -80,23 +80,15 @@ private:
 template <class Pump>
 UiNotifyMapEntry UiNotifyRow(const wchar_t* type, const wchar_t* controlName, void (Pump::*handler)(UiNotify&)) {
     static_assert(std::is_base_of<CNotifyPump, Pump>::value, "a notification handler belongs to a CNotifyPump");
-    UiNotifyMapEntry entry;
-    entry.type = type;
-    entry.controlName = controlName;
-    entry.kind = UiNotifyHandlerKind::Notify;
-    entry.notifyHandler = static_cast<UiNotifyMapEntry::NotifyHandler>(handler);
-    return entry;
+    return {type, controlName, UiNotifyHandlerKind::Notify, nullptr,
+            static_cast<UiNotifyMapEntry::NotifyHandler>(handler)};
 }
 
 template <class Pump>
 UiNotifyMapEntry UiNotifyRow(const wchar_t* type, const wchar_t* controlName, void (Pump::*handler)(WPARAM, LPARAM)) {
     static_assert(std::is_base_of<CNotifyPump, Pump>::value, "a notification handler belongs to a CNotifyPump");
-    UiNotifyMapEntry entry;
-    entry.type = type;
-    entry.controlName = controlName;
-    entry.kind = UiNotifyHandlerKind::Params;
-    entry.paramsHandler = static_cast<UiNotifyMapEntry::ParamsHandler>(handler);
-    return entry;
+    return {type, controlName, UiNotifyHandlerKind::Params, static_cast<UiNotifyMapEntry::ParamsHandler>(handler),
+            nullptr};
 }
 
 }  // namespace Orvel
