@@ -285,7 +285,9 @@ unsigned HttpDownloadJob::OpenRequest(Connection& c, const std::wstring& headers
     if (!c.connection.Get())
         return ConnectFailed;
 
-    DWORD flags = INTERNET_FLAG_RELOAD;
+    // Without NO_CACHE_WRITE WinINet keeps a second copy of the whole package
+    // in the user's internet cache.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     if (c.secure)
         flags |= INTERNET_FLAG_SECURE;
     const wchar_t* object = c.path[0] ? c.path : L"/";

@@ -210,6 +210,17 @@ TEST(HttpDownloaderTransfer, FileArrivesByteIdenticalWithOrderedEvents) {
     EXPECT_EQ(run.recorder.events.size(), handlerLines);
 }
 
+TEST(HttpDownloaderTransfer, PackageLeavesNoCopyInTheInternetCache) {
+    std::wstring path = testenv::MakeTempSubdir(L"nocache") + L"\\small.bin";
+    std::wstring url = Url(L"/files/small.bin");
+    RunResult run;
+    Download(run, url, path.c_str());
+    ASSERT_EQ(Success, run.recorder.Code());
+    DWORD size = 0;
+    EXPECT_FALSE(GetUrlCacheEntryInfoW(url.c_str(), nullptr, &size));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError()) << "the package was cached";
+}
+
 TEST(HttpDownloaderTransfer, RedirectIsFollowed) {
     std::wstring path = testenv::MakeTempSubdir(L"redirect") + L"\\small.bin";
     RunResult run;
