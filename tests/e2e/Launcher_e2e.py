@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import time
 
-from e2e import E2ETestCase
+from e2e import E2ETestCase, wait_until
 from screen_image import Image, near
 import game_package
 
@@ -34,15 +34,6 @@ PACE_MS = 3000
 # Many small files keep the extraction going long enough to be seen.
 EXTRACT_FILES = 1500
 TIMEOUT = 120
-
-
-def wait_until(condition, timeout=TIMEOUT, interval=0.05):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(interval)
-    return True
 
 
 def is_fill(pixel):
@@ -97,11 +88,10 @@ class LauncherTest(E2ETestCase):
 
     # -- set-up helpers
 
-    def lay_out(self, url=None, installed=False, **game_info):
+    def lay_out(self, url=None, installed=False):
         info = {"game_id": "e2e-7", "start_path": START_PATH, "file_size": self.package_size}
         if url is not None:
             info["game_url"] = url
-        info.update(game_info)
         folder = self.kit.lay_out("launcher", game_info=info, background=self.picture)
         if installed:
             os.makedirs(os.path.dirname(folder.game_file(START_PATH)))
@@ -132,6 +122,11 @@ class LauncherTest(E2ETestCase):
             return self.screen.screenshot(window)
         except Exception:
             return None
+
+    def shows(self, window, test):
+        """Whether a screenshot of the window passes `test` now."""
+        image = self.shot(window)
+        return image is not None and test(image)
 
     def click_close(self, window, program):
         self.screen.click(window, *CLOSE_CENTRE)
@@ -215,8 +210,8 @@ class LauncherTest(E2ETestCase):
         folder = self.lay_out(url=url)
         program = self.start(folder)
         window = self.window()
-        self.assertTrue(wait_until(lambda: (lambda image: image is not None and failure_shown(image)
-                                            and close_enabled(image))(self.shot(window))),
+        self.assertTrue(wait_until(lambda: self.shows(window, lambda image: failure_shown(image)
+                                                      and close_enabled(image)), TIMEOUT),
                         "the reason never showed")
         self.assertEqual([("e2e-7", "0")], self.play_events(endpoint))
         self.assertTrue(program.running())
@@ -232,13 +227,10 @@ class LauncherTest(E2ETestCase):
         self.check_failure_is_shown_and_closes(self.serve() + "/files/Corrupt.zip")
 
     def test_without_a_package_the_window_idles_at_zero(self):
-        for case, options in (("no game_url", {}), ("no configuration", {"config": None})):
+        endpoint = self.kit.local_collector()
+        folders = {"no game_url": self.lay_out(), "no configuration": self.kit.lay_out("bare")}
+        for case, folder in folders.items():
             with self.subTest(case):
-                endpoint = self.kit.local_collector() if case == "no game_url" else None
-                if options:
-                    folder = self.kit.lay_out("bare")
-                else:
-                    folder = self.lay_out()
                 program = self.start(folder)
                 window = self.window()
                 time.sleep(1.0)
@@ -250,16 +242,14 @@ class LauncherTest(E2ETestCase):
                 self.assertEqual(0, self.click_close(window, program))
                 self.screen.wait_gone(window)
                 self.assertFalse(os.path.exists(folder.game_dir))
-                if endpoint is not None:
-                    self.assertEqual([], self.play_events(endpoint))
+        self.assertEqual([], self.play_events(endpoint))
 
     def test_close_button_mid_download_ends_the_launcher(self):
         endpoint = self.kit.local_collector()
         folder = self.lay_out(url=f"{self.serve()}/paced/{PACE_MS * 3}/GameSetup.zip")
         program = self.start(folder)
         window = self.window()
-        self.assertTrue(wait_until(lambda: (lambda image: image is not None and fill_share(image) > 0.05)(
-            self.shot(window))))
+        self.assertTrue(wait_until(lambda: self.shows(window, lambda image: fill_share(image) > 0.05), TIMEOUT))
         self.assertEqual(0, self.click_close(window, program))
         self.screen.wait_gone(window)
         self.assertLess(os.path.getsize(folder.package), self.package_size)

@@ -18,6 +18,7 @@ PE32+ and the PE32 tree). Every test method gets a fresh Kit:
     kit.find_by_class("DemoClass")    a window by its Windows class name
     kit.stat_events(log_path)         the reports a collector received, decoded
     with kit.wine_dpi(144): ...       the prefix's display DPI for programs started inside
+    wait_until(condition, timeout)    (module function) polls until a condition holds
 
 Everything started through the kit (servers, programs still running) is
 stopped when the test method ends, whatever its outcome.
@@ -40,6 +41,16 @@ import launcher_folder
 import local_stat
 import wine_program
 from xscreen import XScreen
+
+
+def wait_until(condition, timeout, interval=0.05):
+    """Polls `condition` until it holds (True) or `timeout` seconds pass (False)."""
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(interval)
+    return True
 
 
 class Kit:

@@ -25,7 +25,7 @@ here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.abspath(os.path.join(here, "..", ".."))
 sys.path.insert(0, os.path.join(root, "tests", "harness"))
 import game_package  # noqa: E402
-from e2e import StandaloneKit  # noqa: E402
+from e2e import StandaloneKit, wait_until  # noqa: E402
 
 TITLE = "Korva游戏下载器"
 GAME_TITLE = "Korva 演示游戏"
@@ -36,15 +36,6 @@ COLLECTOR_DELAY = 3.0
 LAUNCH_ARGS = ["-channel", "demo", "-token", "42", "玩家一"]
 START_PATH = "DemoGame\\DemoGame.exe"
 TIMEOUT = 300
-
-
-def wait_until(condition, timeout, interval=0.1):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(interval)
-    return True
 
 
 def make_package(tree, work):
