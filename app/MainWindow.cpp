@@ -11,6 +11,7 @@
 #include "UiEvent.h"
 #include "WindowMessages.h"
 
+#include <exception>
 #include <string>
 
 using namespace Orvel;
@@ -33,6 +34,8 @@ const wchar_t kStageDownloading[] = L"下载进度:";
 const wchar_t kStageUnpacking[] = L"正在解压:";
 // Stands out from the greys of the other texts on the window's dark colour.
 const DWORD kFailureTextColor = 0xFFF25C54;
+// Fixed text: logging a failed allocation must not allocate.
+const wchar_t kProcessMessageFunction[] = L"CMainWindow::ProcessMessage";
 
 const wchar_t* TextArgument(WPARAM wParam) {
     const wchar_t* text = reinterpret_cast<const wchar_t*>(wParam);
@@ -73,6 +76,17 @@ void CMainWindow::SetControlText(const wchar_t* name, const wchar_t* text) {
 }
 
 LRESULT CMainWindow::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return RouteMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        TRACE_LOG_AS(kProcessMessageFunction, TRACE_LEVEL_ERROR, L"message %u failed: %hs", message, error.what());
+    } catch (...) {
+        TRACE_LOG_AS(kProcessMessageFunction, TRACE_LEVEL_ERROR, L"message %u failed: unknown exception", message);
+    }
+    return 0;
+}
+
+LRESULT CMainWindow::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         return OnCreate(message, wParam, lParam);

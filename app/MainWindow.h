@@ -36,6 +36,8 @@ public:
     bool IsClosable() const { return closable; }
 
 private:
+    // The message handling proper; ProcessMessage keeps exceptions inside the window.
+    LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam);
     // The manager's show request; the system's own show notifications only pass.
     void OnShowRequest(WPARAM wParam);

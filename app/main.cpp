@@ -21,12 +21,18 @@ const wchar_t kWindowTitle[] = L"Korva游戏下载器";
 const DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 void RunLauncher(HINSTANCE instance, const char* narrowCommandLine) {
+    // Two launchers beside one Game folder would install over each other.
+    SingleInstanceGuard instanceGuard(GetModuleDir());
+    if (instanceGuard.AnotherIsRunning()) {
+        instanceGuard.ActivateRunningInstance();
+        return;
+    }
     const std::wstring commandLine = AnsiToWide(narrowCommandLine != nullptr ? narrowCommandLine : "");
     Orvel::CPaintManagerUI::SetInstance(instance);
     if (FAILED(CoInitialize(nullptr))) {
         return;
     }
-    CMainWindow* window = new CMainWindow();
+    std::unique_ptr<CMainWindow> window(new CMainWindow());
     window->Create(nullptr, kWindowTitle, kWindowStyle, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                    CW_USEDEFAULT, nullptr);
     window->CenterOnOwner();
@@ -37,7 +43,7 @@ void RunLauncher(HINSTANCE instance, const char* narrowCommandLine) {
     manager->Start();
     Orvel::CPaintManagerUI::RunMessageLoop();
 
-    delete window;
+    window.reset();
     CoUninitialize();
     manager.reset();
 }
@@ -45,12 +51,6 @@ void RunLauncher(HINSTANCE instance, const char* narrowCommandLine) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    // Two launchers beside one Game folder would install over each other.
-    SingleInstanceGuard instanceGuard(GetModuleDir());
-    if (instanceGuard.AnotherIsRunning()) {
-        instanceGuard.ActivateRunningInstance();
-        return 0;
-    }
     try {
         RunLauncher(instance, commandLine);
     } catch (const std::exception& error) {
