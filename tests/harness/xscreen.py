@@ -89,12 +89,15 @@ class MapWatch:
         fd = self.conn.fileno()
         while not self._stop.is_set():
             select.select([fd], [], [], 0.05)
-            while self.conn.pending_events():
-                event = self.conn.next_event()
-                if event.type == X.MapNotify:
-                    xid = event.window.id
-                    window = self.properties.describe(xid) or XWindow(xid)
-                    self.events.append((time.monotonic() - self._began, window))
+            self._take_events()
+
+    def _take_events(self):
+        while self.conn.pending_events():
+            event = self.conn.next_event()
+            if event.type == X.MapNotify:
+                xid = event.window.id
+                window = self.properties.describe(xid) or XWindow(xid)
+                self.events.append((time.monotonic() - self._began, window))
 
     def mapped(self, title=None, wm_class=None):
         return [window for _, window in list(self.events) if _matches(window, title, wm_class)]
@@ -103,6 +106,10 @@ class MapWatch:
         if not self._stop.is_set():
             self._stop.set()
             self._thread.join(timeout=5)
+            # A window seen mapped elsewhere may still have its event on the
+            # way: the round trip brings in everything sent before the stop.
+            self.conn.sync()
+            self._take_events()
             self.conn.close()
 
     def __enter__(self):
