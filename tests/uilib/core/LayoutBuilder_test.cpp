@@ -9,9 +9,11 @@
 #include "ProgressUI.h"
 #include "TestEnv.h"
 #include "UiFontInfo.h"
+#include "UiImageInfo.h"
 #include "UiInterfaces.h"
 #include "UiResourceLocation.h"
 #include "UiTestWindow.h"
+#include "UiTextRegistry.h"
 #include "VerticalLayoutUI.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +212,39 @@ TEST_F(LayoutBuilderTest, TheLaterOfBoldAndWeightWins) {
     LOGFONTW description = {};
     GetObjectW(fallback->font, sizeof(description), &description);
     EXPECT_EQ(-15, description.lfHeight);
+}
+
+// Shared entries go to the process's tables, where another window finds them.
+TEST_F(LayoutBuilderTest, ImagesStylesAndDefaultListsReachTheManager) {
+    CControlUI* label = Build(
+        L"<Window><Image name=\"310\" restype=\"png\" mask=\"#FF00FF00\"/><Image name=\"311\" restype=\"png\" "
+        L"shared=\"TRUE\"/><Image name=\"missing.png\"/><Image restype=\"png\"/>"
+        L"<Style name=\"thick\" value=\"bordersize=&quot;2&quot;\"/><Default name=\"BuilderShared\" "
+        L"value=\"width=&quot;9&quot;\" shared=\"true\"/><Label style=\"thick\"/></Window>");
+    ASSERT_NE(nullptr, label);
+    EXPECT_EQ(2, label->BorderSize());
+    const UiImageInfo* own = manager().FindImage(L"310");
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(2, own->width);
+    EXPECT_EQ(0xFF00FF00u, own->mask);
+    EXPECT_EQ(nullptr, manager().FindImage(L"missing.png"));
+
+    UiTestWindow other;
+    EXPECT_EQ(nullptr, other.Manager().FindImage(L"310"));
+    EXPECT_NE(nullptr, other.Manager().FindImage(L"311"));
+    EXPECT_EQ(nullptr, other.Manager().FindStyle(L"thick"));
+    EXPECT_STREQ(L"width=\"9\"", other.Manager().DefaultAttributeList(L"BuilderShared"));
+}
+
+// A name registered as a skin stands for its file or its markup text.
+TEST_F(LayoutBuilderTest, SkinNamesStandForTheirFilesOrTexts) {
+    ResourcePathScope scope(SkinFolder(L"named", {{L"named.xml", L"<Window><Label name=\"from file\"/></Window>"}}));
+    CUiTextRegistry::Instance().SetSkinFile(L"builder file skin", L"named.xml");
+    CUiTextRegistry::Instance().SetSkinFile(L"builder text skin", L"<Window><Button name=\"from text\"/></Window>");
+    EXPECT_EQ(L"from file", std::wstring(Build(L"builder file skin")->Name().Data()));
+    EXPECT_EQ(L"from text", std::wstring(Build(L"builder text skin")->Name().Data()));
+    EXPECT_EQ(L"from file", std::wstring(Build(L"named.xml")->Name().Data()));
+    EXPECT_EQ(nullptr, Build(L"builder unknown skin"));
 }
 
 // With a manager the root's attributes still apply; there is no control.
