@@ -203,7 +203,7 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
 }
 
 void CLinearLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
+    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
         return;
     }
     if (_wcsicmp(name, vertical_ ? L"sepheight" : L"sepwidth") == 0) {
