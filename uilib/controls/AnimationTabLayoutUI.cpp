@@ -1,0 +1,18 @@
+#include "AnimationTabLayoutUI.h"
+
+#include <cwchar>
+
+namespace Orvel {
+
+const wchar_t* CAnimationTabLayoutUI::ClassName() const {
+    return L"AnimationTabLayoutUI";
+}
+
+void* CAnimationTabLayoutUI::CastTo(const wchar_t* name) {
+    if (name != nullptr && _wcsicmp(name, L"AnimationTabLayout") == 0) {
+        return this;
+    }
+    return CContainerUI::CastTo(name);
+}
+
+}  // namespace Orvel

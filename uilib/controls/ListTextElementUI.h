@@ -1,0 +1,13 @@
+#pragma once
+#include "ListLabelElementUI.h"
+
+namespace Orvel {
+
+// A list row with a text per column: the single text of its label base.
+class CListTextElementUI : public CListLabelElementUI {
+public:
+    const wchar_t* ClassName() const override;
+    void* CastTo(const wchar_t* name) override;
+};
+
+}  // namespace Orvel

@@ -1,0 +1,13 @@
+#pragma once
+#include "ListContainerElementUI.h"
+
+namespace Orvel {
+
+// One menu item, holding its controls; no submenus or check marks.
+class CMenuElementUI : public CListContainerElementUI {
+public:
+    const wchar_t* ClassName() const override;
+    void* CastTo(const wchar_t* name) override;
+};
+
+}  // namespace Orvel

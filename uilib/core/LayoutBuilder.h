@@ -1,0 +1,94 @@
+#pragma once
+#include "UiMarkup.h"
+#include "UiPlatform.h"
+#include "UiString.h"
+
+namespace Orvel {
+
+class CControlUI;
+class CPaintManagerUI;
+class IDialogBuilderCallback;
+
+// Turns a skin document into a control tree for one window: the window-level
+// elements ("Image", "Font", "Default", "Style" and the Window element's
+// attributes) go to the window's paint manager, every other element becomes
+// a control made by the control factory, a paint manager plug-in or the
+// application's callback. One builder per document; the markup lives as long
+// as the builder, the controls belong to their parents (the root to the
+// caller).
+class CLayoutBuilder {
+public:
+    // Limits that keep a hostile or broken skin from exhausting the stack,
+    // memory or time. What they leave out is written with OutputDebugStringW.
+    static constexpr int kMaxDepth = 256;           // control nesting, includes counted in
+    static constexpr int kMaxControls = 200000;     // per build, includes counted in
+    static constexpr int kMaxIncludeRuns = 1000;    // per build, "count" repeats counted in
+    static constexpr int kMaxIncludeNesting = 16;
+
+    CLayoutBuilder();
+    ~CLayoutBuilder();
+    CLayoutBuilder(const CLayoutBuilder&) = delete;
+    CLayoutBuilder& operator=(const CLayoutBuilder&) = delete;
+
+    // `source`: a resource id (MAKEINTRESOURCEW) of `resourceType`, markup text
+    // (starting with "<"), a skin name registered with CUiTextRegistry, or a
+    // file name below the resource path. Returns the root control (owned by
+    // the caller when `parent` is null), or null when loading fails or the
+    // document has no control.
+    CControlUI* Build(const wchar_t* source, const wchar_t* resourceType = nullptr,
+                      IDialogBuilderCallback* callback = nullptr, CPaintManagerUI* manager = nullptr,
+                      CControlUI* parent = nullptr);
+    // Builds from the markup already loaded. Without a manager the window-level
+    // elements and default attribute lists are skipped; `parent` receives the
+    // top-level controls (null for a window's root).
+    CControlUI* BuildLoaded(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent);
+
+    CUiMarkup& Markup() { return markup_; }
+    // Null (the default): the paint manager's resource module.
+    void SetResourceModule(HINSTANCE module) { module_ = module; }
+    // Elements the last build left out to stay within the limits above.
+    int LeftOutCount() const;
+
+private:
+    // Shared by a build and the builds of its includes.
+    struct BuildState {
+        int controls = 0;
+        int includeRuns = 0;
+        int tooDeep = 0;        // elements (with their subtrees) below kMaxDepth
+        int overBudget = 0;     // elements past kMaxControls
+        int includesRefused = 0;  // cycles, nesting and runs past the limits
+        int homeless = 0;       // top-level controls after the first, with no parent to take them
+    };
+
+    // A builder for an "Include" of `includer`'s document.
+    CLayoutBuilder(CLayoutBuilder* includer, int depth);
+
+    bool Load(const wchar_t* source, const wchar_t* resourceType);
+    bool LoadResource(const wchar_t* source, const wchar_t* resourceType);
+    const wchar_t* ResourceType() const;
+    // True when `key` is being built by this builder or one that includes it.
+    bool IsIncluding(const CUiString& key) const;
+    int IncludeNesting() const;
+
+    void ApplyWindowElements(CPaintManagerUI* manager);
+    void ApplyWindowAttributes(CPaintManagerUI* manager);
+    CControlUI* BuildChildren(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager, int depth);
+    void BuildInclude(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager, int depth);
+    CControlUI* CreateControl(const wchar_t* elementName) const;
+    void Configure(CControlUI* control, const CUiMarkupNode& node, CPaintManagerUI* manager) const;
+    BuildState& State() { return includer_ != nullptr ? includer_->State() : ownState_; }
+    void ReportLeftOut() const;
+
+    CUiMarkup markup_;
+    IDialogBuilderCallback* callback_ = nullptr;  // not owned
+    CUiString resourceTypeName_;
+    WORD resourceTypeId_ = 0;
+    bool loadedFromResource_ = false;
+    HINSTANCE module_ = nullptr;  // not owned
+    CUiString sourceKey_;         // what the current build reads, for include cycles
+    CLayoutBuilder* includer_ = nullptr;  // not owned; the builder whose "Include" this is
+    int baseDepth_ = 0;           // nesting of the controls an included document adds to
+    BuildState ownState_;         // used by the outermost builder only
+};
+
+}  // namespace Orvel
