@@ -107,18 +107,26 @@ void CContainerUI::Place(const RECT& rect, bool invalidate) {
     }
     const CUiRect client = ClientRect();
     for (int i = 0; i < items_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(items_.At(i));
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloating()) {
-            PlaceFloatingChild(i);
+        CControlUI* child = LaidOutChild(i);
+        if (child == nullptr) {
             continue;
         }
         const int width = ClampSize(client.Width(), child->MinWidth(), child->MaxWidth());
         const int height = ClampSize(client.Height(), child->MinHeight(), child->MaxHeight());
         child->Place(CUiRect(client.left, client.top, client.left + width, client.top + height), false);
     }
+}
+
+CControlUI* CContainerUI::LaidOutChild(int index) {
+    auto* child = static_cast<CControlUI*>(items_.GetAt(index));
+    if (child == nullptr || !child->IsVisible()) {
+        return nullptr;
+    }
+    if (child->IsFloating()) {
+        PlaceFloatingChild(index);
+        return nullptr;
+    }
+    return child;
 }
 
 void CContainerUI::PlaceFloatingChild(int index) {

@@ -152,6 +152,9 @@ protected:
     // The item rectangle less the scaled inset and the visible bars'
     // thickness: where non-floating children show.
     CUiRect ChildArea() const;
+    // The child at `index` when a layout places it: visible and not floating.
+    // A visible floating child is placed by its anchors here instead.
+    CControlUI* LaidOutChild(int index);
     // A removed child, when the container owns it.
     void DisposeChild(CControlUI* child);
     void PaintChildren(HDC dc, const RECT& paintRect);

@@ -119,12 +119,8 @@ void CTabLayoutUI::Place(const RECT& rect, bool invalidate) {
     CControlUI::Place(rect, invalidate);
     const CUiRect area = InsideInset();
     for (int i = 0; i < items_.Count(); ++i) {
-        auto* page = static_cast<CControlUI*>(items_.At(i));
-        if (page->IsFloating()) {
-            PlaceFloatingChild(i);
-            continue;
-        }
-        if (i != selected_ || !page->IsVisible()) {
+        CControlUI* page = LaidOutChild(i);
+        if (page == nullptr || i != selected_) {
             continue;
         }
         const CUiRect pad = page->Padding();

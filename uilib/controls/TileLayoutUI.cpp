@@ -115,12 +115,8 @@ void CTileLayoutUI::Place(const RECT& rect, bool invalidate) {
     int placed = 0;
     int needed = 0;
     for (int i = 0; i < items_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(items_.At(i));
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloating()) {
-            PlaceFloatingChild(i);
+        CControlUI* child = LaidOutChild(i);
+        if (child == nullptr) {
             continue;
         }
         const int column = placed % grid.columns;
