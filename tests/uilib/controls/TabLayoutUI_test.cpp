@@ -1,5 +1,6 @@
 // Tab layouts: page selection, "tabselect", the page list kept in step
 // with the selection, and buttons bound to a page.
+#include "AnimationTabLayoutUI.h"
 #include "ButtonUI.h"
 #include "PaintManagerUI.h"
 #include "TabLayoutUI.h"
@@ -135,6 +136,17 @@ TEST_F(TabTest, ABoundButtonSelectsItsPageWhenActivated) {
     }
     EXPECT_EQ((Strings{L"click:go", L"tabselect:tabs"}), order);
     EXPECT_EQ(L"p2", Shown());
+}
+
+TEST(AnimationTabLayoutTest, SelectsPagesAsTheTabLayoutDoes) {
+    CAnimationTabLayoutUI tabs;
+    tabs.Add(new CControlUI());
+    tabs.Add(new CControlUI());
+    EXPECT_EQ(0, tabs.SelectedIndex());
+    EXPECT_TRUE(tabs.SelectItem(1));
+    EXPECT_FALSE(tabs.ItemAt(0)->IsVisible());
+    EXPECT_TRUE(tabs.ItemAt(1)->IsVisible());
+    EXPECT_EQ(&tabs, tabs.CastTo(L"TabLayout"));
 }
 
 }  // namespace
