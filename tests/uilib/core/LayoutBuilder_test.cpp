@@ -481,10 +481,9 @@ struct FactoryName {
     const wchar_t* base;       // a CastTo keyword its base class answers
 };
 
-// In registration order. The classes of the later controls (scroll bar,
-// option, check box, tile, tab and child layouts, slider, text, GIF, edit,
-// fade button, colour palette, group box, date/time, IP address) come with
-// them.
+// In registration order. The classes of the later controls (slider, text,
+// GIF, edit, fade button, colour palette, group box, date/time, IP address)
+// come with them.
 const FactoryName kFactoryNames[] = {
     {L"CControlUI", L"Control", nullptr},
     {L"CContainerUI", L"Container", L"IContainer"},
@@ -502,13 +501,19 @@ const FactoryName kFactoryNames[] = {
     {L"CListContainerElementUI", L"ListContainerElement", L"IContainer"},
     {L"CMenuUI", L"Menu", L"List"},
     {L"CMenuElementUI", L"MenuElement", L"ListContainerElement"},
+    {L"COptionUI", L"Option", L"Button"},
+    {L"CCheckBoxUI", L"CheckBox", L"Option"},
     {L"CProgressUI", L"Progress", L"Label"},
     {L"CRichEditUI", L"RichEdit", L"IContainer"},
+    {L"CScrollBarUI", L"ScrollBar", L"Control"},
     {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement"},
     {L"CTreeViewUI", L"TreeView", L"List"},
     {L"CWebBrowserUI", L"WebBrowser", L"ActiveX"},
     {L"CAnimationTabLayoutUI", L"AnimationTabLayout", L"IContainer"},
+    {L"CChildLayoutUI", L"ChildLayout", L"IContainer"},
     {L"CHorizontalLayoutUI", L"HorizontalLayout", L"IContainer"},
+    {L"CTabLayoutUI", L"TabLayout", L"IContainer"},
+    {L"CTileLayoutUI", L"TileLayout", L"IContainer"},
     {L"CVerticalLayoutUI", L"VerticalLayout", L"IContainer"},
     {L"CRollTextUI", L"RollText", L"Label"},
     {L"CListExUI", L"ListEx", L"List"},
