@@ -12,7 +12,7 @@ void* CAnimationTabLayoutUI::CastTo(const wchar_t* name) {
     if (name != nullptr && _wcsicmp(name, L"AnimationTabLayout") == 0) {
         return this;
     }
-    return CContainerUI::CastTo(name);
+    return CTabLayoutUI::CastTo(name);
 }
 
 }  // namespace Orvel

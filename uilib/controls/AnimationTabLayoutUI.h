@@ -1,11 +1,11 @@
 #pragma once
-#include "ContainerUI.h"
+#include "TabLayoutUI.h"
 
 namespace Orvel {
 
-// An animated tab layout's place in markup: a container that places
-// every page over its whole client area, with no page switching or animation.
-class CAnimationTabLayoutUI : public CContainerUI {
+// An animated tab layout's place in markup: it selects pages as the tab
+// layout does, without the slide.
+class CAnimationTabLayoutUI : public CTabLayoutUI {
 public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;

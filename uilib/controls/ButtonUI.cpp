@@ -1,6 +1,7 @@
 #include "ButtonUI.h"
 
 #include "PaintManagerUI.h"
+#include "TabLayoutUI.h"
 #include "UiRender.h"
 #include "UiValueParser.h"
 
@@ -50,6 +51,9 @@ bool CButtonUI::TryActivate() {
     }
     if (manager_ != nullptr) {
         manager_->SendNotify(this, L"click");
+    }
+    if (CControlUI* bound = BoundTabLayout()) {
+        static_cast<CTabLayoutUI*>(bound->CastTo(L"TabLayout"))->SelectItem(boundTabIndex_);
     }
     return true;
 }
@@ -192,7 +196,7 @@ void CButtonUI::RefreshState() {
     state_ = IsEnabled() ? (state_ & ~StateDisabled) : (state_ | StateDisabled);
     HWND window = manager_ != nullptr ? manager_->WindowHandle() : nullptr;
     if (window != nullptr && !IsWindowEnabled(window)) {
-        state_ &= StateDisabled;
+        state_ &= StateDisabled | StateSelected;
     }
 }
 

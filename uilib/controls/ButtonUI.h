@@ -11,6 +11,7 @@ public:
     // State bits.
     enum : UINT {
         StateFocused = 0x01,
+        StateSelected = 0x02,  // options and check boxes
         StateDisabled = 0x04,
         StateHot = 0x08,
         StatePushed = 0x10,
@@ -23,7 +24,8 @@ public:
     void* CastTo(const wchar_t* name) override;
     // A tab stop while it accepts the keyboard; wants SetCursor while enabled.
     UINT TraitFlags() const override;
-    // Sends "click" when visible and enabled.
+    // Sends "click" when visible and enabled, then selects the bound tab
+    // layout's page.
     bool TryActivate() override;
     // Disabling clears the state bits.
     void SetEnabled(bool enabled = true) override;
@@ -69,15 +71,18 @@ public:
     // null otherwise.
     CControlUI* BoundTabLayout() const;
 
-private:
+protected:
     // Focused and disabled follow the control; a disabled window leaves
-    // only the disabled bit.
+    // only the disabled and selected bits.
     void RefreshState();
     bool PointerInside(const UiEvent& event) const;
     void SetImage(CUiString& field, const wchar_t* image);
-    void SetColor(DWORD& field, DWORD argb);
 
     UINT state_;
+
+private:
+    void SetColor(DWORD& field, DWORD argb);
+
     DWORD hotBkColor_;
     DWORD pushedBkColor_;
     DWORD hotTextColor_;

@@ -1,10 +1,12 @@
 #include "ContainerUI.h"
 
 #include "PaintManagerUI.h"
+#include "ScrollBarUI.h"
 #include "UiClipScope.h"
 #include "UiFontInfo.h"
 #include "UiValueParser.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace Orvel {
@@ -38,6 +40,8 @@ CContainerUI::~CContainerUI() {
     // Nothing is left to run the deferred deletion after the container.
     defersChildDeletion_ = false;
     RemoveAll();
+    DestroyBar(verticalBar_);
+    DestroyBar(horizontalBar_);
 }
 
 const wchar_t* CContainerUI::ClassName() const {
@@ -57,6 +61,11 @@ void* CContainerUI::CastTo(const wchar_t* name) {
 void CContainerUI::Attach(CPaintManagerUI* manager, CControlUI* parent, bool initialize) {
     for (int i = 0; i < items_.Count(); ++i) {
         static_cast<CControlUI*>(items_.At(i))->Attach(manager, this, initialize);
+    }
+    for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
+        if (bar != nullptr) {
+            bar->Attach(manager, this, initialize);
+        }
     }
     CControlUI::Attach(manager, parent, initialize);
 }
@@ -98,18 +107,26 @@ void CContainerUI::Place(const RECT& rect, bool invalidate) {
     }
     const CUiRect client = ClientRect();
     for (int i = 0; i < items_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(items_.At(i));
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloating()) {
-            PlaceFloatingChild(i);
+        CControlUI* child = LaidOutChild(i);
+        if (child == nullptr) {
             continue;
         }
         const int width = ClampSize(client.Width(), child->MinWidth(), child->MaxWidth());
         const int height = ClampSize(client.Height(), child->MinHeight(), child->MaxHeight());
         child->Place(CUiRect(client.left, client.top, client.left + width, client.top + height), false);
     }
+}
+
+CControlUI* CContainerUI::LaidOutChild(int index) {
+    auto* child = static_cast<CControlUI*>(items_.GetAt(index));
+    if (child == nullptr || !child->IsVisible()) {
+        return nullptr;
+    }
+    if (child->IsFloating()) {
+        PlaceFloatingChild(index);
+        return nullptr;
+    }
+    return child;
 }
 
 void CContainerUI::PlaceFloatingChild(int index) {
@@ -131,6 +148,11 @@ void CContainerUI::PlaceFloatingChild(int index) {
 
 void CContainerUI::Shift(const SIZE& offset, bool invalidate) {
     CControlUI::Shift(offset, invalidate);
+    for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
+        if (bar != nullptr && bar->IsVisible()) {
+            bar->Shift(offset, false);
+        }
+    }
     for (int i = 0; i < items_.Count(); ++i) {
         auto* child = static_cast<CControlUI*>(items_.At(i));
         if (child->IsVisible()) {
@@ -167,6 +189,15 @@ void CContainerUI::SetEnabled(bool enabled) {
     Invalidate();
 }
 
+void CContainerUI::SetAcceptsMouse(bool accepts) {
+    for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
+        if (bar != nullptr) {
+            bar->SetAcceptsMouse(accepts);
+        }
+    }
+    CControlUI::SetAcceptsMouse(accepts);
+}
+
 CControlUI* CContainerUI::FindBy(FindControlProc visitor, void* data, UINT flags) {
     if ((flags & UiFindVisible) && !IsVisible()) {
         return nullptr;
@@ -187,6 +218,12 @@ CControlUI* CContainerUI::FindBy(FindControlProc visitor, void* data, UINT flags
     CControlUI* result = nullptr;
     if ((flags & UiFindMeFirst) && askSelf) {
         result = visitor(this, data);
+    }
+    // A container that refuses the mouse hands no hit to its bars either.
+    for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
+        if (result == nullptr && bar != nullptr && askSelf) {
+            result = bar->FindBy(visitor, data, flags);
+        }
     }
     if (result == nullptr && (!hitTest || childrenTakeMouse_)) {
         const CUiRect area = ChildArea();
@@ -262,8 +299,18 @@ bool CContainerUI::ScrollByEvent(const UiEvent& event, bool vertical) {
     return true;
 }
 
+bool CContainerUI::ApplyScrollBarStyle(const wchar_t* name, const wchar_t* value) {
+    const bool horizontal = Is(name, L"hscrollbarstyle");
+    if (!horizontal && !Is(name, L"vscrollbarstyle")) {
+        return false;
+    }
+    (horizontal ? horizontalBarStyle_ : verticalBarStyle_) = value;
+    ApplyBarStyle(horizontal);
+    return true;
+}
+
 void CContainerUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
+    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
         return;
     }
     if (Is(name, L"inset")) {
@@ -274,12 +321,6 @@ void CContainerUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
         ShowScrollBars(ParseBoolValue(value), horizontalBar_ != nullptr);
     } else if (Is(name, L"hscrollbar")) {
         ShowScrollBars(verticalBar_ != nullptr, ParseBoolValue(value));
-    } else if (Is(name, L"vscrollbarstyle")) {
-        verticalBarStyle_ = value;
-        ShowScrollBars(true, horizontalBar_ != nullptr);
-    } else if (Is(name, L"hscrollbarstyle")) {
-        horizontalBarStyle_ = value;
-        ShowScrollBars(verticalBar_ != nullptr, true);
     } else if (Is(name, L"childpadding")) {
         SetChildPadding(ParseInt(value));
     } else if (wcscmp(name, L"childalign") == 0) {
@@ -315,6 +356,11 @@ void CContainerUI::Paint(HDC dc, const RECT& paintRect) {
     CControlUI::Paint(dc, paintRect);
     if (!items_.IsEmpty()) {
         PaintChildren(dc, paintRect);
+    }
+    for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
+        if (bar != nullptr && bar->IsVisible() && Meets(bar->ItemRect(), paintRect)) {
+            bar->Paint(dc, paintRect);
+        }
     }
 }
 
@@ -529,9 +575,36 @@ CUiSize CContainerUI::ScrollExtent() const {
     return CUiSize(HorizontalBarMetrics().range, VerticalBarMetrics().range);
 }
 
-// Only a shown bar moves the children, and no bar is shown until the scroll
-// bar control exists.
-void CContainerUI::ScrollTo(const SIZE&, bool) {}
+void CContainerUI::ScrollTo(const SIZE& offset, bool notify) {
+    const CUiSize before = ScrollOffset();
+    if (verticalBar_ != nullptr && verticalBar_->IsVisible()) {
+        verticalBar_->SetScrollPos(offset.cy);
+    }
+    if (horizontalBar_ != nullptr && horizontalBar_->IsVisible()) {
+        horizontalBar_->SetScrollPos(offset.cx);
+    }
+    const CUiSize after = ScrollOffset();
+    const int dx = after.cx - before.cx;
+    const int dy = after.cy - before.cy;
+    if (dx == 0 && dy == 0) {
+        return;
+    }
+    for (int i = 0; i < items_.Count(); ++i) {
+        auto* child = static_cast<CControlUI*>(items_.At(i));
+        if (!child->IsVisible() || child->IsFloating()) {
+            continue;
+        }
+        CUiRect moved = child->ItemRect();
+        moved.Offset(-dx, -dy);
+        child->Place(moved, true);
+    }
+    Invalidate();
+    if (verticalBar_ != nullptr && manager_ != nullptr && notify) {
+        // The line number the view starts at; a bar without a line size counts pixels.
+        const int line = std::max(verticalBar_->LineSize(), 1);
+        manager_->SendNotify(this, L"scroll", static_cast<WPARAM>((verticalBar_->ScrollPos() + line) / line));
+    }
+}
 
 void CContainerUI::SetScrollStep(int step) {
     if (step > 0) {
@@ -617,10 +690,49 @@ void CContainerUI::ScrollToRight() {
     ScrollTo(CUiSize(ScrollExtent().cx, ScrollOffset().cy));
 }
 
-// Bars are made by the scroll bar control, which containers cannot create
-// yet: a requested bar stays absent and the layout goes on without it.
-void CContainerUI::ShowScrollBars(bool, bool) {
+void CContainerUI::ShowScrollBars(bool vertical, bool horizontal) {
+    if (vertical && verticalBar_ == nullptr) {
+        verticalBar_ = CreateBar(false);
+    } else if (!vertical) {
+        DestroyBar(verticalBar_);
+    }
+    if (horizontal && horizontalBar_ == nullptr) {
+        horizontalBar_ = CreateBar(true);
+    } else if (!horizontal) {
+        DestroyBar(horizontalBar_);
+    }
     RequestUpdate();
+}
+
+CScrollBarUI* CContainerUI::CreateBar(bool horizontal) {
+    auto* bar = new CScrollBarUI();
+    bar->SetOwner(this);
+    bar->Attach(manager_, nullptr, false);
+    bar->SetHorizontal(horizontal);
+    if (manager_ != nullptr) {
+        if (const wchar_t* list = manager_->DefaultAttributeList(horizontal ? L"HScrollBar" : L"VScrollBar")) {
+            bar->ApplyAttributeList(list);
+        }
+    }
+    const CUiString& style = horizontal ? horizontalBarStyle_ : verticalBarStyle_;
+    if (!style.IsEmpty()) {
+        bar->ApplyAttributeList(style);
+    }
+    return bar;
+}
+
+// A bar that exists already takes the style now; a new one took it when made.
+void CContainerUI::ApplyBarStyle(bool horizontal) {
+    CScrollBarUI* existing = horizontal ? horizontalBar_ : verticalBar_;
+    ShowScrollBars(!horizontal || verticalBar_ != nullptr, horizontal || horizontalBar_ != nullptr);
+    if (existing != nullptr) {
+        existing->ApplyAttributeList(horizontal ? horizontalBarStyle_ : verticalBarStyle_);
+    }
+}
+
+void CContainerUI::DestroyBar(CScrollBarUI*& bar) {
+    delete bar;
+    bar = nullptr;
 }
 
 CScrollBarUI* CContainerUI::VerticalBar() const {
@@ -631,15 +743,71 @@ CScrollBarUI* CContainerUI::HorizontalBar() const {
     return horizontalBar_;
 }
 
-// With no bar shown there is nothing to show, hide or resize.
-void CContainerUI::UpdateScrollBars(const RECT&, int, int) {}
+// A bar shown or hidden here changes the room the children have, so the
+// container is placed again at once; that pass brings both bars up to date,
+// and this one must not go on with its stale rectangle.
+void CContainerUI::UpdateScrollBars(const RECT& rect, int cxNeeded, int cyNeeded) {
+    const CUiRect area = rect;
+    if (horizontalBar_ != nullptr &&
+        UpdateBar(horizontalBar_, cxNeeded - area.Width(),
+                  CUiRect(area.left, area.bottom, area.right, area.bottom + horizontalBar_->FixedHeight()))) {
+        return;
+    }
+    if (verticalBar_ != nullptr) {
+        UpdateBar(verticalBar_, cyNeeded - area.Height(),
+                  CUiRect(area.right, area.top, area.right + verticalBar_->FixedWidth(), area.bottom));
+    }
+}
+
+bool CContainerUI::UpdateBar(CScrollBarUI* bar, int extra, const RECT& placed) {
+    if (!bar->IsVisible()) {
+        if (extra <= 0) {
+            return false;
+        }
+        bar->SetVisible(true);
+        bar->SetScrollRange(extra);
+        bar->SetScrollPos(0);
+        Place(itemRect_, true);
+        return true;
+    }
+    if (extra <= 0) {
+        bar->SetVisible(false);
+        bar->SetScrollPos(0);
+        bar->SetScrollRange(0);
+        Place(itemRect_, true);
+        return true;
+    }
+    bar->Place(placed, true);
+    if (bar->ScrollRange() != extra) {
+        const int position = bar->ScrollPos();
+        bar->SetScrollRange(extra);
+        if (bar->ScrollPos() < position) {
+            Place(itemRect_, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+UiScrollBarMetrics CContainerUI::MetricsOf(const CScrollBarUI* bar) {
+    UiScrollBarMetrics metrics;
+    if (bar == nullptr || !bar->IsVisible()) {
+        return metrics;
+    }
+    metrics.visible = true;
+    metrics.enabled = bar->IsEnabled();
+    metrics.thickness = bar->IsHorizontal() ? bar->FixedHeight() : bar->FixedWidth();
+    metrics.range = bar->ScrollRange();
+    metrics.position = bar->ScrollPos();
+    return metrics;
+}
 
 UiScrollBarMetrics CContainerUI::VerticalBarMetrics() const {
-    return UiScrollBarMetrics();
+    return MetricsOf(verticalBar_);
 }
 
 UiScrollBarMetrics CContainerUI::HorizontalBarMetrics() const {
-    return UiScrollBarMetrics();
+    return MetricsOf(horizontalBar_);
 }
 
 }  // namespace Orvel

@@ -63,6 +63,8 @@ public:
     void SetShownByParent(bool shown) override;
     // Every child takes the same enabled state.
     void SetEnabled(bool enabled = true) override;
+    // The scroll bars take the same setting.
+    void SetAcceptsMouse(bool accepts = true) override;
     // Adds the flags UiFindUpdateTest and UiFindTopFirst, and UiFindMeFirst.
     CControlUI* FindBy(FindControlProc visitor, void* data, UINT flags) override;
     void ProcessEvent(UiEvent& event) override;
@@ -128,6 +130,9 @@ public:
     virtual void ScrollPageRight();
     virtual void ScrollToLeft();
     virtual void ScrollToRight();
+    // Creates a requested bar that is missing and destroys one that is no
+    // longer requested. A new bar takes the window's default attribute list
+    // for "VScrollBar" or "HScrollBar", then the container's bar style.
     virtual void ShowScrollBars(bool vertical, bool horizontal);
     // Owned by the container; null while not shown.
     virtual CScrollBarUI* VerticalBar() const;
@@ -147,6 +152,9 @@ protected:
     // The item rectangle less the scaled inset and the visible bars'
     // thickness: where non-floating children show.
     CUiRect ChildArea() const;
+    // The child at `index` when a layout places it: visible and not floating.
+    // A visible floating child is placed by its anchors here instead.
+    CControlUI* LaidOutChild(int index);
     // A removed child, when the container owns it.
     void DisposeChild(CControlUI* child);
     void PaintChildren(HDC dc, const RECT& paintRect);
@@ -157,6 +165,17 @@ protected:
     void ScrollBy(int dx, int dy);
     // The scroll operation a key or wheel event asks of one bar; false when none.
     bool ScrollByEvent(const UiEvent& event, bool vertical);
+    // Hides a shown bar without a range, or shows a hidden one that is
+    // needed; false when the bar was not visible before and stays so.
+    bool UpdateBar(CScrollBarUI* bar, int extra, const RECT& placed);
+    CScrollBarUI* CreateBar(bool horizontal);
+    // "vscrollbarstyle" and "hscrollbarstyle": the bar is shown and styled.
+    // Their value may name one of the window's styles, which is then the
+    // bar's, so derived containers ask this before ApplyStyleValue.
+    bool ApplyScrollBarStyle(const wchar_t* name, const wchar_t* value);
+    void ApplyBarStyle(bool horizontal);
+    static void DestroyBar(CScrollBarUI*& bar);
+    static UiScrollBarMetrics MetricsOf(const CScrollBarUI* bar);
 
     CUiPtrArray items_;  // CControlUI, owned while OwnsChildren()
     CUiRect inset_;
@@ -167,8 +186,6 @@ protected:
     bool defersChildDeletion_;
     bool childrenTakeMouse_;
     int scrollStep_;
-    // The bars come with the scroll bar control: until it exists no bar is
-    // ever shown, so both slots stay null and read as hidden.
     CScrollBarUI* verticalBar_;    // owned
     CScrollBarUI* horizontalBar_;  // owned
     CUiString verticalBarStyle_;

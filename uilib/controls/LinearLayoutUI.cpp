@@ -159,12 +159,8 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
     int mainNeeded = std::max(measured.count - 1, 0) * gap;
     int crossPlaced = 0;
     for (int i = 0; i < items_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(items_.At(i));
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloating()) {
-            PlaceFloatingChild(i);
+        CControlUI* child = LaidOutChild(i);
+        if (child == nullptr) {
             continue;
         }
         ++placed;
@@ -203,7 +199,7 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
 }
 
 void CLinearLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
+    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
         return;
     }
     if (_wcsicmp(name, vertical_ ? L"sepheight" : L"sepwidth") == 0) {

@@ -3,6 +3,8 @@
 #include "ActiveXUI.h"
 #include "AnimationTabLayoutUI.h"
 #include "ButtonUI.h"
+#include "CheckBoxUI.h"
+#include "ChildLayoutUI.h"
 #include "ComboBoxUI.h"
 #include "ComboUI.h"
 #include "ContainerUI.h"
@@ -22,9 +24,13 @@
 #include "ListUI.h"
 #include "MenuElementUI.h"
 #include "MenuUI.h"
+#include "OptionUI.h"
 #include "ProgressUI.h"
 #include "RichEditUI.h"
 #include "RollTextUI.h"
+#include "ScrollBarUI.h"
+#include "TabLayoutUI.h"
+#include "TileLayoutUI.h"
 #include "TreeNodeUI.h"
 #include "TreeViewUI.h"
 #include "VerticalLayoutUI.h"
@@ -64,13 +70,19 @@ CControlFactory::CControlFactory() {
     Register(L"CListContainerElementUI", &CreateControl<CListContainerElementUI>);
     Register(L"CMenuUI", &CreateControl<CMenuUI>);
     Register(L"CMenuElementUI", &CreateControl<CMenuElementUI>);
+    Register(L"COptionUI", &CreateControl<COptionUI>);
+    Register(L"CCheckBoxUI", &CreateControl<CCheckBoxUI>);
     Register(L"CProgressUI", &CreateControl<CProgressUI>);
     Register(L"CRichEditUI", &CreateControl<CRichEditUI>);
+    Register(L"CScrollBarUI", &CreateControl<CScrollBarUI>);
     Register(L"CTreeNodeUI", &CreateControl<CTreeNodeUI>);
     Register(L"CTreeViewUI", &CreateControl<CTreeViewUI>);
     Register(L"CWebBrowserUI", &CreateControl<CWebBrowserUI>);
     Register(L"CAnimationTabLayoutUI", &CreateControl<CAnimationTabLayoutUI>);
+    Register(L"CChildLayoutUI", &CreateControl<CChildLayoutUI>);
     Register(L"CHorizontalLayoutUI", &CreateControl<CHorizontalLayoutUI>);
+    Register(L"CTabLayoutUI", &CreateControl<CTabLayoutUI>);
+    Register(L"CTileLayoutUI", &CreateControl<CTileLayoutUI>);
     Register(L"CVerticalLayoutUI", &CreateControl<CVerticalLayoutUI>);
     Register(L"CRollTextUI", &CreateControl<CRollTextUI>);
     Register(L"CListExUI", &CreateControl<CListExUI>);

@@ -9,6 +9,7 @@
 #include "UiValueParser.h"
 
 #include <algorithm>
+#include <climits>
 #include <cwchar>
 #include <memory>
 #include <vector>
@@ -24,6 +25,14 @@ bool Is(const wchar_t* name, const wchar_t* keyword) {
     return name != nullptr && _wcsicmp(name, keyword) == 0;
 }
 
+// In document order, as later attributes override earlier ones.
+template <typename Visit>
+void ForEachAttribute(const CUiMarkupNode& node, Visit visit) {
+    for (int i = 0; i < node.AttributeCount(); ++i) {
+        visit(node.AttributeName(i), node.AttributeValue(i));
+    }
+}
+
 bool IsWindowLevelElement(const wchar_t* name) {
     return Is(name, L"Image") || Is(name, L"Font") || Is(name, L"Default") || Is(name, L"Style");
 }
@@ -33,9 +42,7 @@ void ApplyImageElement(const CUiMarkupNode& node, CPaintManagerUI* manager, HINS
     const wchar_t* type = nullptr;
     DWORD mask = 0;
     bool shared = false;
-    for (int i = 0; i < node.AttributeCount(); ++i) {
-        const wchar_t* attribute = node.AttributeName(i);
-        const wchar_t* value = node.AttributeValue(i);
+    ForEachAttribute(node, [&](const wchar_t* attribute, const wchar_t* value) {
         if (Is(attribute, L"name")) {
             name = value;
         } else if (Is(attribute, L"restype")) {
@@ -45,7 +52,7 @@ void ApplyImageElement(const CUiMarkupNode& node, CPaintManagerUI* manager, HINS
         } else if (Is(attribute, L"shared")) {
             shared = ParseBoolValue(value);
         }
-    }
+    });
     if (name != nullptr && *name != L'\0') {
         manager->AddImage(name, type, mask, false, shared, module);
     }
@@ -60,9 +67,7 @@ void ApplyFontElement(const CUiMarkupNode& node, CPaintManagerUI* manager) {
     bool italic = false;
     bool isDefault = false;
     bool shared = false;
-    for (int i = 0; i < node.AttributeCount(); ++i) {
-        const wchar_t* attribute = node.AttributeName(i);
-        const wchar_t* value = node.AttributeValue(i);
+    ForEachAttribute(node, [&](const wchar_t* attribute, const wchar_t* value) {
         if (Is(attribute, L"id")) {
             id = ParseInt(value);
         } else if (Is(attribute, L"name")) {
@@ -82,7 +87,7 @@ void ApplyFontElement(const CUiMarkupNode& node, CPaintManagerUI* manager) {
         } else if (Is(attribute, L"shared")) {
             shared = ParseBoolValue(value);
         }
-    }
+    });
     if (id >= 0) {
         manager->RegisterFont(id, face, size, weight, underline, italic, shared);
     }
@@ -97,9 +102,7 @@ void ApplyAttributeListElement(const CUiMarkupNode& node, CPaintManagerUI* manag
     const wchar_t* name = nullptr;
     const wchar_t* list = L"";
     bool shared = false;
-    for (int i = 0; i < node.AttributeCount(); ++i) {
-        const wchar_t* attribute = node.AttributeName(i);
-        const wchar_t* value = node.AttributeValue(i);
+    ForEachAttribute(node, [&](const wchar_t* attribute, const wchar_t* value) {
         if (Is(attribute, L"name")) {
             name = value;
         } else if (Is(attribute, L"value")) {
@@ -107,7 +110,7 @@ void ApplyAttributeListElement(const CUiMarkupNode& node, CPaintManagerUI* manag
         } else if (Is(attribute, L"shared")) {
             shared = ParseBoolValue(value);
         }
-    }
+    });
     if (name == nullptr || *name == L'\0') {
         return;
     }
@@ -116,6 +119,11 @@ void ApplyAttributeListElement(const CUiMarkupNode& node, CPaintManagerUI* manag
     } else {
         manager->AddDefaultAttributeList(name, list, shared);
     }
+}
+
+// Several huge include counts may add up past the int range.
+void AddLeftOut(int& counter, int count = 1) {
+    counter += std::min(count, INT_MAX - counter);
 }
 
 void DebugLine(const CUiString& line) {
@@ -150,7 +158,7 @@ bool CLayoutBuilder::Load(const wchar_t* source, const wchar_t* resourceType) {
     }
     const CUiString key(source);
     if (includer_ != nullptr && includer_->IsIncluding(key)) {
-        ++State().includesRefused;
+        AddLeftOut(State().includesRefused);
         DebugLine(CUiString(L"Orvel layout builder: left out an include of a document inside itself: ") +
                   key.Left(200));
         markup_.Release();
@@ -185,7 +193,7 @@ bool CLayoutBuilder::LoadResource(const wchar_t* source, const wchar_t* resource
         key += resourceTypeName_;
     }
     if (includer_ != nullptr && includer_->IsIncluding(key)) {
-        ++State().includesRefused;
+        AddLeftOut(State().includesRefused);
         DebugLine(CUiString(L"Orvel layout builder: left out an include of a resource inside itself: ") + key);
         return false;
     }
@@ -229,7 +237,9 @@ int CLayoutBuilder::IncludeNesting() const {
 
 int CLayoutBuilder::LeftOutCount() const {
     const BuildState& state = ownState_;
-    return state.tooDeep + state.overBudget + state.includesRefused + state.homeless;
+    const long long total =
+        static_cast<long long>(state.tooDeep) + state.overBudget + state.includesRefused + state.homeless;
+    return static_cast<int>(std::min<long long>(total, INT_MAX));
 }
 
 CControlUI* CLayoutBuilder::BuildLoaded(IDialogBuilderCallback* callback, CPaintManagerUI* manager,
@@ -271,10 +281,9 @@ void CLayoutBuilder::ApplyWindowElements(CPaintManagerUI* manager) {
 }
 
 void CLayoutBuilder::ApplyWindowAttributes(CPaintManagerUI* manager) {
-    CUiMarkupNode root = markup_.GetRoot();
-    for (int i = 0; i < root.AttributeCount(); ++i) {
-        manager->ApplyWindowAttribute(root.AttributeName(i), root.AttributeValue(i));
-    }
+    ForEachAttribute(markup_.GetRoot(), [manager](const wchar_t* name, const wchar_t* value) {
+        manager->ApplyWindowAttribute(name, value);
+    });
 }
 
 // Recursive along the markup's nesting, which kMaxDepth bounds: keep the frame small.
@@ -288,7 +297,7 @@ CControlUI* CLayoutBuilder::BuildChildren(const CUiMarkupNode& node, CControlUI*
             continue;
         }
         if (depth > kMaxDepth) {
-            ++state.tooDeep;
+            AddLeftOut(state.tooDeep);
             continue;
         }
         if (Is(name, L"Include")) {
@@ -297,11 +306,11 @@ CControlUI* CLayoutBuilder::BuildChildren(const CUiMarkupNode& node, CControlUI*
         }
         if (parent == nullptr && first != nullptr) {
             // Nothing would own it.
-            ++state.homeless;
+            AddLeftOut(state.homeless);
             continue;
         }
         if (state.controls >= kMaxControls) {
-            ++state.overBudget;
+            AddLeftOut(state.overBudget);
             continue;
         }
         CControlUI* control = CreateControl(name);
@@ -349,14 +358,14 @@ void CLayoutBuilder::BuildInclude(const CUiMarkupNode& node, CControlUI* parent,
     }
     BuildState& state = State();
     if (count > 0 && IncludeNesting() >= kMaxIncludeNesting) {
-        ++state.includesRefused;
+        AddLeftOut(state.includesRefused);
         DebugLine(CUiString(L"Orvel layout builder: left out an include nested too deeply: ") + value.data());
         return;
     }
     auto included = std::unique_ptr<CLayoutBuilder>(new CLayoutBuilder(this, depth));
     for (int i = 0; i < count; ++i) {
         if (state.includeRuns >= kMaxIncludeRuns) {
-            state.includesRefused += count - i;
+            AddLeftOut(state.includesRefused, count - i);
             break;
         }
         ++state.includeRuns;
@@ -399,9 +408,9 @@ void CLayoutBuilder::Configure(CControlUI* control, const CUiMarkupNode& node, C
             control->ApplyAttributeList(list);
         }
     }
-    for (int i = 0; i < node.AttributeCount(); ++i) {
-        control->ApplyAttribute(node.AttributeName(i), node.AttributeValue(i));
-    }
+    ForEachAttribute(node, [control](const wchar_t* name, const wchar_t* value) {
+        control->ApplyAttribute(name, value);
+    });
     if (manager != nullptr) {
         control->Attach(boundManager, boundParent, false);
     }

@@ -3,6 +3,8 @@
 #include "UiInterfaces.h"
 
 #include <cstdio>
+#include <cwchar>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -27,14 +29,33 @@ inline void Send(Orvel::CControlUI& control, Orvel::UiEventType type, POINT poin
     control.HandleEvent(event);
 }
 
-// Every notification as "type:sender name".
+// Every notification as "type:sender name", and with its parameters.
 class NotifyLog : public Orvel::INotifyUI {
 public:
     void Notify(Orvel::UiNotify& notify) override {
-        entries.push_back(std::wstring(notify.type.Data()) + L":" +
-                          (notify.sender != nullptr ? notify.sender->Name().Data() : L"-"));
+        const std::wstring sender = notify.sender != nullptr ? notify.sender->Name().Data() : L"-";
+        entries.push_back(std::wstring(notify.type.Data()) + L":" + sender);
+        wchar_t params[64];
+        std::swprintf(params, 64, L":%lld:%lld", static_cast<long long>(notify.wParam),
+                      static_cast<long long>(notify.lParam));
+        detailed.push_back(std::make_pair(std::wstring(notify.type.Data()), sender + params));
+    }
+    // The notifications of one type as "sender:wParam:lParam".
+    std::vector<std::wstring> Of(const wchar_t* type) const {
+        std::vector<std::wstring> found;
+        for (const auto& entry : detailed) {
+            if (entry.first == type) {
+                found.push_back(entry.second);
+            }
+        }
+        return found;
+    }
+    void Clear() {
+        entries.clear();
+        detailed.clear();
     }
     std::vector<std::wstring> entries;
+    std::vector<std::pair<std::wstring, std::wstring>> detailed;
 };
 
 }  // namespace controltest

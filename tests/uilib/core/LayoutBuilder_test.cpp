@@ -9,9 +9,11 @@
 #include "ProgressUI.h"
 #include "TestEnv.h"
 #include "UiFontInfo.h"
+#include "UiImageInfo.h"
 #include "UiInterfaces.h"
 #include "UiResourceLocation.h"
 #include "UiTestWindow.h"
+#include "UiTextRegistry.h"
 #include "VerticalLayoutUI.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +212,39 @@ TEST_F(LayoutBuilderTest, TheLaterOfBoldAndWeightWins) {
     LOGFONTW description = {};
     GetObjectW(fallback->font, sizeof(description), &description);
     EXPECT_EQ(-15, description.lfHeight);
+}
+
+// Shared entries go to the process's tables, where another window finds them.
+TEST_F(LayoutBuilderTest, ImagesStylesAndDefaultListsReachTheManager) {
+    CControlUI* label = Build(
+        L"<Window><Image name=\"310\" restype=\"png\" mask=\"#FF00FF00\"/><Image name=\"311\" restype=\"png\" "
+        L"shared=\"TRUE\"/><Image name=\"missing.png\"/><Image restype=\"png\"/>"
+        L"<Style name=\"thick\" value=\"bordersize=&quot;2&quot;\"/><Default name=\"BuilderShared\" "
+        L"value=\"width=&quot;9&quot;\" shared=\"true\"/><Label style=\"thick\"/></Window>");
+    ASSERT_NE(nullptr, label);
+    EXPECT_EQ(2, label->BorderSize());
+    const UiImageInfo* own = manager().FindImage(L"310");
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(2, own->width);
+    EXPECT_EQ(0xFF00FF00u, own->mask);
+    EXPECT_EQ(nullptr, manager().FindImage(L"missing.png"));
+
+    UiTestWindow other;
+    EXPECT_EQ(nullptr, other.Manager().FindImage(L"310"));
+    EXPECT_NE(nullptr, other.Manager().FindImage(L"311"));
+    EXPECT_EQ(nullptr, other.Manager().FindStyle(L"thick"));
+    EXPECT_STREQ(L"width=\"9\"", other.Manager().DefaultAttributeList(L"BuilderShared"));
+}
+
+// A name registered as a skin stands for its file or its markup text.
+TEST_F(LayoutBuilderTest, SkinNamesStandForTheirFilesOrTexts) {
+    ResourcePathScope scope(SkinFolder(L"named", {{L"named.xml", L"<Window><Label name=\"from file\"/></Window>"}}));
+    CUiTextRegistry::Instance().SetSkinFile(L"builder file skin", L"named.xml");
+    CUiTextRegistry::Instance().SetSkinFile(L"builder text skin", L"<Window><Button name=\"from text\"/></Window>");
+    EXPECT_EQ(L"from file", std::wstring(Build(L"builder file skin")->Name().Data()));
+    EXPECT_EQ(L"from text", std::wstring(Build(L"builder text skin")->Name().Data()));
+    EXPECT_EQ(L"from file", std::wstring(Build(L"named.xml")->Name().Data()));
+    EXPECT_EQ(nullptr, Build(L"builder unknown skin"));
 }
 
 // With a manager the root's attributes still apply; there is no control.
@@ -446,10 +481,9 @@ struct FactoryName {
     const wchar_t* base;       // a CastTo keyword its base class answers
 };
 
-// In registration order. The classes of the later controls (scroll bar,
-// option, check box, tile, tab and child layouts, slider, text, GIF, edit,
-// fade button, colour palette, group box, date/time, IP address) come with
-// them.
+// In registration order. The classes of the later controls (slider, text,
+// GIF, edit, fade button, colour palette, group box, date/time, IP address)
+// come with them.
 const FactoryName kFactoryNames[] = {
     {L"CControlUI", L"Control", nullptr},
     {L"CContainerUI", L"Container", L"IContainer"},
@@ -467,13 +501,19 @@ const FactoryName kFactoryNames[] = {
     {L"CListContainerElementUI", L"ListContainerElement", L"IContainer"},
     {L"CMenuUI", L"Menu", L"List"},
     {L"CMenuElementUI", L"MenuElement", L"ListContainerElement"},
+    {L"COptionUI", L"Option", L"Button"},
+    {L"CCheckBoxUI", L"CheckBox", L"Option"},
     {L"CProgressUI", L"Progress", L"Label"},
     {L"CRichEditUI", L"RichEdit", L"IContainer"},
+    {L"CScrollBarUI", L"ScrollBar", L"Control"},
     {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement"},
     {L"CTreeViewUI", L"TreeView", L"List"},
     {L"CWebBrowserUI", L"WebBrowser", L"ActiveX"},
     {L"CAnimationTabLayoutUI", L"AnimationTabLayout", L"IContainer"},
+    {L"CChildLayoutUI", L"ChildLayout", L"IContainer"},
     {L"CHorizontalLayoutUI", L"HorizontalLayout", L"IContainer"},
+    {L"CTabLayoutUI", L"TabLayout", L"IContainer"},
+    {L"CTileLayoutUI", L"TileLayout", L"IContainer"},
     {L"CVerticalLayoutUI", L"VerticalLayout", L"IContainer"},
     {L"CRollTextUI", L"RollText", L"Label"},
     {L"CListExUI", L"ListEx", L"List"},

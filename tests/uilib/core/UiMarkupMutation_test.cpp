@@ -1,9 +1,15 @@
+#include "ControlUI.h"
+#include "LayoutBuilder.h"
+#include "PaintManagerUI.h"
 #include "UiMarkup.h"
 #include "UiMarkupTestHelpers.h"
+#include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -208,4 +214,42 @@ TEST(UiMarkupMutationTest, MarkupStaysUsableAfterFailures) {
             ASSERT_EQ(expected, markuptest::DumpTree(markup));
         }
     }
+}
+
+// The builder walks whatever the parser accepts, with a real window's paint
+// manager taking the window-level elements. No tree may hold more controls
+// than its document has elements; every fourth tree becomes the window's root
+// and is laid out and painted (painting dominates the time under Wine).
+TEST(UiMarkupMutationTest, MutatedSkinsBuildIntoARealWindow) {
+    std::wstring skin = BaseSkin();
+    // Hiding a shadow window waits for a window manager that Xvfb lacks, and
+    // adding and removing a notification-area icon again and again can stall.
+    for (const wchar_t* attribute : {L"showshadow=", L"trayiconid="}) {
+        const size_t at = skin.find(attribute);
+        ASSERT_NE(std::wstring::npos, at);
+        skin[at] = L'X';
+    }
+    MutationRun run(skin);
+    UiTestWindow window{300, 200};
+    window.Show();
+    int built = 0;
+    for (int i = 0; i < 800 && !testing::Test::HasFailure(); ++i) {
+        const std::wstring text = run.Mutate();
+        CLayoutBuilder builder;
+        std::unique_ptr<CControlUI> root(builder.Build(text.c_str(), nullptr, nullptr, &window.Manager()));
+        if (root == nullptr) {
+            continue;
+        }
+        int controls = 0;
+        root->FindBy([](CControlUI*, void* count) -> CControlUI* {
+            ++*static_cast<int*>(count);
+            return nullptr;
+        }, &controls, 0);
+        EXPECT_LE(controls, std::count(text.begin(), text.end(), L'<'));
+        if (built++ % 4 == 0) {
+            ASSERT_TRUE(window.Manager().AttachRoot(root.release()));
+            UiTestWindow::PumpPending();
+        }
+    }
+    EXPECT_GT(built, 50);
 }

@@ -1,0 +1,84 @@
+// A child layout filled from a markup file of its own when its window's
+// tree is attached; the window's skin itself comes from markup text.
+#include "ChildLayoutUI.h"
+#include "LayoutBuilder.h"
+#include "OptionUI.h"
+#include "PaintManagerUI.h"
+#include "TestEnv.h"
+#include "UiControlTestHelpers.h"
+#include "UiResourceLocation.h"
+#include "UiTestWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace Orvel;
+using controltest::RectText;
+
+namespace {
+
+// Sub-skins are looked up in this test's data folder.
+class ChildLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::wstring folder = testenv::SourceDir() + L"\\tests\\uilib\\controls\\data\\";
+        UiResourceLocation::SetResourcePath(folder.c_str());
+    }
+    void TearDown() override { UiResourceLocation::SetResourcePath(L""); }
+
+    // The window's skin: a child layout of the given file below a plain layout.
+    CChildLayoutUI* Attach(const wchar_t* file) {
+        const std::wstring skin = std::wstring(L"<Window><VerticalLayout><ChildLayout name=\"child\" xmlfile=\"") +
+                                  file + L"\" height=\"60\" /></VerticalLayout></Window>";
+        CLayoutBuilder builder;
+        CControlUI* root = builder.Build(skin.c_str(), nullptr, nullptr, &window.Manager());
+        EXPECT_NE(nullptr, root);
+        EXPECT_TRUE(window.Manager().AttachRoot(root));
+        return static_cast<CChildLayoutUI*>(window.Manager().ControlByName(L"child"));
+    }
+
+    UiTestWindow window{200, 120};
+};
+
+TEST_F(ChildLayoutTest, TheSubSkinBecomesItsOnlyChild) {
+    CChildLayoutUI* child = Attach(L"child_page.xml");
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(L"child_page.xml", std::wstring(child->MarkupFile()));
+    ASSERT_EQ(1, child->ItemCount());
+    CControlUI* page = window.Manager().ControlByName(L"page");
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(page, child->ItemAt(0));
+    CControlUI* caption = window.Manager().ControlByName(L"caption");
+    ASSERT_NE(nullptr, caption);
+    EXPECT_EQ(page, caption->Parent());
+    EXPECT_EQ(L"sub-skin", std::wstring(caption->Text())) << "the sub-skin's own style";
+    auto* choice = static_cast<COptionUI*>(window.Manager().ControlByName(L"choice"));
+    ASSERT_NE(nullptr, choice);
+    EXPECT_TRUE(choice->IsSelected());
+    ASSERT_NE(nullptr, window.Manager().OptionGroup(L"pick"));
+
+    window.Show();
+    EXPECT_EQ(RectText({0, 0, 200, 60}), RectText(page->ItemRect()));
+    EXPECT_EQ(RectText({0, 0, 200, 20}), RectText(caption->ItemRect()));
+
+    // Joining the window again builds no second copy.
+    window.Manager().BindControls(child, child->Parent());
+    EXPECT_EQ(1, child->ItemCount());
+}
+
+TEST_F(ChildLayoutTest, AFileThatCannotBeBuiltLeavesItEmpty) {
+    CChildLayoutUI* child = Attach(L"no_such_page.xml");
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(0, child->ItemCount());
+
+    CChildLayoutUI unnamed;
+    window.Manager().BindControls(&unnamed, child);
+    EXPECT_EQ(0, unnamed.ItemCount()) << "no file, nothing built";
+
+    child->SetMarkupFile(L"child_page.xml");
+    window.Manager().BindControls(child, child->Parent());
+    EXPECT_EQ(1, child->ItemCount()) << "built once the file is there";
+}
+
+}  // namespace
