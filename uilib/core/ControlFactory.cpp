@@ -25,6 +25,7 @@
 #include "ProgressUI.h"
 #include "RichEditUI.h"
 #include "RollTextUI.h"
+#include "SliderUI.h"
 #include "TreeNodeUI.h"
 #include "TreeViewUI.h"
 #include "VerticalLayoutUI.h"
@@ -66,6 +67,7 @@ CControlFactory::CControlFactory() {
     Register(L"CMenuElementUI", &CreateControl<CMenuElementUI>);
     Register(L"CProgressUI", &CreateControl<CProgressUI>);
     Register(L"CRichEditUI", &CreateControl<CRichEditUI>);
+    Register(L"CSliderUI", &CreateControl<CSliderUI>);
     Register(L"CTreeNodeUI", &CreateControl<CTreeNodeUI>);
     Register(L"CTreeViewUI", &CreateControl<CTreeViewUI>);
     Register(L"CWebBrowserUI", &CreateControl<CWebBrowserUI>);

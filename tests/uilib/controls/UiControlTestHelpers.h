@@ -31,10 +31,19 @@ inline void Send(Orvel::CControlUI& control, Orvel::UiEventType type, POINT poin
 class NotifyLog : public Orvel::INotifyUI {
 public:
     void Notify(Orvel::UiNotify& notify) override {
+        for (const std::wstring& type : ignored) {
+            if (notify.type == type.c_str()) {
+                return;
+            }
+        }
         entries.push_back(std::wstring(notify.type.Data()) + L":" +
                           (notify.sender != nullptr ? notify.sender->Name().Data() : L"-"));
+        wParams.push_back(notify.wParam);
     }
     std::vector<std::wstring> entries;
+    std::vector<WPARAM> wParams;
+    // Types left out of the log.
+    std::vector<std::wstring> ignored;
 };
 
 }  // namespace controltest

@@ -447,9 +447,8 @@ struct FactoryName {
 };
 
 // In registration order. The classes of the later controls (scroll bar,
-// option, check box, tile, tab and child layouts, slider, text, GIF, edit,
-// fade button, colour palette, group box, date/time, IP address) come with
-// them.
+// option, check box, tile, tab and child layouts, fade button, colour
+// palette, group box, date/time, IP address) come with them.
 const FactoryName kFactoryNames[] = {
     {L"CControlUI", L"Control", nullptr},
     {L"CContainerUI", L"Container", L"IContainer"},
@@ -469,6 +468,7 @@ const FactoryName kFactoryNames[] = {
     {L"CMenuElementUI", L"MenuElement", L"ListContainerElement"},
     {L"CProgressUI", L"Progress", L"Label"},
     {L"CRichEditUI", L"RichEdit", L"IContainer"},
+    {L"CSliderUI", L"Slider", L"Progress"},
     {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement"},
     {L"CTreeViewUI", L"TreeView", L"List"},
     {L"CWebBrowserUI", L"WebBrowser", L"ActiveX"},
@@ -505,6 +505,8 @@ TEST(ControlFactoryTest, EveryNameCreatesItsClass) {
         if (expected.base != nullptr) {
             EXPECT_NE(nullptr, control->CastTo(expected.base));
         }
-        EXPECT_EQ(nullptr, control->CastTo(L"Slider"));
+        if (answers != L"Slider") {
+            EXPECT_EQ(nullptr, control->CastTo(L"Slider"));
+        }
     }
 }
