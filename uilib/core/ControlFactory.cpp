@@ -26,6 +26,7 @@
 #include "RichEditUI.h"
 #include "RollTextUI.h"
 #include "SliderUI.h"
+#include "TextUI.h"
 #include "TreeNodeUI.h"
 #include "TreeViewUI.h"
 #include "VerticalLayoutUI.h"
@@ -68,6 +69,7 @@ CControlFactory::CControlFactory() {
     Register(L"CProgressUI", &CreateControl<CProgressUI>);
     Register(L"CRichEditUI", &CreateControl<CRichEditUI>);
     Register(L"CSliderUI", &CreateControl<CSliderUI>);
+    Register(L"CTextUI", &CreateControl<CTextUI>);
     Register(L"CTreeNodeUI", &CreateControl<CTreeNodeUI>);
     Register(L"CTreeViewUI", &CreateControl<CTreeViewUI>);
     Register(L"CWebBrowserUI", &CreateControl<CWebBrowserUI>);

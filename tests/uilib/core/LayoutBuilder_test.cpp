@@ -469,6 +469,7 @@ const FactoryName kFactoryNames[] = {
     {L"CProgressUI", L"Progress", L"Label"},
     {L"CRichEditUI", L"RichEdit", L"IContainer"},
     {L"CSliderUI", L"Slider", L"Progress"},
+    {L"CTextUI", L"Text", L"Label"},
     {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement"},
     {L"CTreeViewUI", L"TreeView", L"List"},
     {L"CWebBrowserUI", L"WebBrowser", L"ActiveX"},
