@@ -8,6 +8,7 @@
 #include "ContainerUI.h"
 #include "ControlUI.h"
 #include "FlashUI.h"
+#include "GifAnimUI.h"
 #include "HorizontalLayoutUI.h"
 #include "HotKeyUI.h"
 #include "LabelUI.h"
@@ -57,6 +58,7 @@ CControlFactory::CControlFactory() {
     Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>);
     Register(L"CActiveXUI", &CreateControl<CActiveXUI>);
     Register(L"CFlashUI", &CreateControl<CFlashUI>);
+    Register(L"CGifAnimUI", &CreateControl<CGifAnimUI>);
     Register(L"CLabelUI", &CreateControl<CLabelUI>);
     Register(L"CListUI", &CreateControl<CListUI>);
     Register(L"CListHeaderUI", &CreateControl<CListHeaderUI>);

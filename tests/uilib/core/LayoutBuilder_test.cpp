@@ -457,6 +457,7 @@ const FactoryName kFactoryNames[] = {
     {L"CComboBoxUI", L"ComboBox", L"Combo"},
     {L"CActiveXUI", L"ActiveX", L"Control"},
     {L"CFlashUI", L"Flash", L"ActiveX"},
+    {L"CGifAnimUI", L"GifAnim", L"Control"},
     {L"CLabelUI", L"Label", L"Control"},
     {L"CListUI", L"List", L"VerticalLayout"},
     {L"CListHeaderUI", L"ListHeader", L"HorizontalLayout"},
