@@ -7,6 +7,7 @@
 #include "ComboUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "EditUI.h"
 #include "FlashUI.h"
 #include "GifAnimUI.h"
 #include "HorizontalLayoutUI.h"
@@ -56,6 +57,7 @@ CControlFactory::CControlFactory() {
     Register(L"CButtonUI", &CreateControl<CButtonUI>);
     Register(L"CComboUI", &CreateControl<CComboUI>);
     Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>);
+    Register(L"CEditUI", &CreateControl<CEditUI>);
     Register(L"CActiveXUI", &CreateControl<CActiveXUI>);
     Register(L"CFlashUI", &CreateControl<CFlashUI>);
     Register(L"CGifAnimUI", &CreateControl<CGifAnimUI>);

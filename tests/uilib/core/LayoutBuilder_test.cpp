@@ -455,6 +455,7 @@ const FactoryName kFactoryNames[] = {
     {L"CButtonUI", L"Button", L"Label"},
     {L"CComboUI", L"Combo", L"Container"},
     {L"CComboBoxUI", L"ComboBox", L"Combo"},
+    {L"CEditUI", L"Edit", L"Label"},
     {L"CActiveXUI", L"ActiveX", L"Control"},
     {L"CFlashUI", L"Flash", L"ActiveX"},
     {L"CGifAnimUI", L"GifAnim", L"Control"},
