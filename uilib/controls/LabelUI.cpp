@@ -58,6 +58,18 @@ void CLabelUI::ProcessEvent(UiEvent& event) {
     CControlUI::ProcessEvent(event);
 }
 
+bool CLabelUI::PassIgnoredMouseEvent(UiEvent& event) {
+    if (AcceptsMouse() || !IsMouseEvent(event.type)) {
+        return false;
+    }
+    if (parent_ != nullptr) {
+        parent_->ProcessEvent(event);
+    } else {
+        CLabelUI::ProcessEvent(event);
+    }
+    return true;
+}
+
 void CLabelUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
         return;

@@ -45,6 +45,9 @@ public:
     void SetShowHtml(bool showHtml);
 
 protected:
+    // A mouse event for a control that takes no mouse input goes to its
+    // parent (or to the label's own handling at the root): true when it did.
+    bool PassIgnoredMouseEvent(UiEvent& event);
     // Colours of 0 take the window's defaults, for good, at the first paint.
     void ResolveDefaultColors();
     // The text in the item rectangle less the text padding.

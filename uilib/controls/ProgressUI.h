@@ -32,17 +32,19 @@ public:
     // A value outside the minimum and the maximum is ignored.
     void SetValue(int value);
 
+protected:
+    bool horizontal_;
+    bool stretchFore_;
+    int maximum_;
+    int minimum_;
+    int value_;
+
 private:
     // Painting makes the range usable and keeps the corrections.
     void NormalizeRange();
     // The filled part, relative to the control's top-left corner.
     CUiRect FilledPart() const;
 
-    bool horizontal_;
-    bool stretchFore_;
-    int maximum_;
-    int minimum_;
-    int value_;
     CUiString foreModifier_;  // the "dest" text of the last paint
 };
 

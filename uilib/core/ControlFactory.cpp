@@ -9,7 +9,9 @@
 #include "ComboUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "EditUI.h"
 #include "FlashUI.h"
+#include "GifAnimUI.h"
 #include "HorizontalLayoutUI.h"
 #include "HotKeyUI.h"
 #include "LabelUI.h"
@@ -29,7 +31,9 @@
 #include "RichEditUI.h"
 #include "RollTextUI.h"
 #include "ScrollBarUI.h"
+#include "SliderUI.h"
 #include "TabLayoutUI.h"
+#include "TextUI.h"
 #include "TileLayoutUI.h"
 #include "TreeNodeUI.h"
 #include "TreeViewUI.h"
@@ -59,8 +63,10 @@ CControlFactory::CControlFactory() {
     Register(L"CButtonUI", &CreateControl<CButtonUI>);
     Register(L"CComboUI", &CreateControl<CComboUI>);
     Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>);
+    Register(L"CEditUI", &CreateControl<CEditUI>);
     Register(L"CActiveXUI", &CreateControl<CActiveXUI>);
     Register(L"CFlashUI", &CreateControl<CFlashUI>);
+    Register(L"CGifAnimUI", &CreateControl<CGifAnimUI>);
     Register(L"CLabelUI", &CreateControl<CLabelUI>);
     Register(L"CListUI", &CreateControl<CListUI>);
     Register(L"CListHeaderUI", &CreateControl<CListHeaderUI>);
@@ -75,6 +81,8 @@ CControlFactory::CControlFactory() {
     Register(L"CProgressUI", &CreateControl<CProgressUI>);
     Register(L"CRichEditUI", &CreateControl<CRichEditUI>);
     Register(L"CScrollBarUI", &CreateControl<CScrollBarUI>);
+    Register(L"CSliderUI", &CreateControl<CSliderUI>);
+    Register(L"CTextUI", &CreateControl<CTextUI>);
     Register(L"CTreeNodeUI", &CreateControl<CTreeNodeUI>);
     Register(L"CTreeViewUI", &CreateControl<CTreeViewUI>);
     Register(L"CWebBrowserUI", &CreateControl<CWebBrowserUI>);

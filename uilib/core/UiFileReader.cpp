@@ -139,4 +139,18 @@ UiReadResult ReadSkinZipEntry(const wchar_t* name, size_t maxBytes, std::vector<
     }
 }
 
+UiReadResult ReadSkinFile(const wchar_t* name, size_t maxBytes, std::vector<unsigned char>& bytes) {
+    UiReadResult result = UiReadResult::NotFound;
+    if (UiResourceLocation::ResourceZip().IsEmpty()) {
+        CUiString path = UiResourceLocation::ResourcePath() + name;
+        result = ReadFileBytes(path.Data(), maxBytes, bytes);
+    } else {
+        result = ReadSkinZipEntry(name, maxBytes, bytes);
+    }
+    if (result != UiReadResult::Ok) {
+        result = ReadFileBytes(name, maxBytes, bytes);
+    }
+    return result;
+}
+
 }  // namespace Orvel

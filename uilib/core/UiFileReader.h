@@ -15,5 +15,8 @@ UiReadResult ReadFileBytes(const wchar_t* path, size_t maxBytes, std::vector<uns
 // archive of UiResourceLocation), found by name without regard to case.
 // OpenFailed: the archive; NotFound: the entry.
 UiReadResult ReadSkinZipEntry(const wchar_t* name, size_t maxBytes, std::vector<unsigned char>& bytes);
+// A skin file by name: under the resource path, or in the skin zip when one
+// is set; failing that, the name as a path of its own.
+UiReadResult ReadSkinFile(const wchar_t* name, size_t maxBytes, std::vector<unsigned char>& bytes);
 
 }  // namespace Orvel

@@ -8,7 +8,6 @@
 #include "UiGdiPlus.h"
 #include "UiImageDecoder.h"
 #include "UiImageInfo.h"
-#include "UiResourceLocation.h"
 #include "UiScopedHandles.h"
 #include "UiTextRegistry.h"
 #include "UiValueParser.h"
@@ -47,16 +46,7 @@ bool ReadResourceBytes(const wchar_t* name, const wchar_t* type, HINSTANCE modul
 
 void ReadImageFileBytes(const wchar_t* name, std::vector<unsigned char>& bytes) {
     const wchar_t* mapped = CUiTextRegistry::Instance().SkinFile(name);
-    const wchar_t* file = mapped != nullptr ? mapped : name;
-    if (UiResourceLocation::ResourceZip().IsEmpty()) {
-        CUiString path = UiResourceLocation::ResourcePath() + file;
-        ReadFileBytes(path.Data(), kMaxImageFileBytes, bytes);
-    } else {
-        ReadSkinZipEntry(file, kMaxImageFileBytes, bytes);
-    }
-    if (bytes.empty()) {
-        ReadFileBytes(file, kMaxImageFileBytes, bytes);
-    }
+    ReadSkinFile(mapped != nullptr ? mapped : name, kMaxImageFileBytes, bytes);
 }
 
 // RGBA rows to premultiplied BGRA; true when any pixel is not opaque or was

@@ -33,8 +33,14 @@ inline void Send(Orvel::CControlUI& control, Orvel::UiEventType type, POINT poin
 class NotifyLog : public Orvel::INotifyUI {
 public:
     void Notify(Orvel::UiNotify& notify) override {
+        for (const std::wstring& type : ignored) {
+            if (notify.type == type.c_str()) {
+                return;
+            }
+        }
         const std::wstring sender = notify.sender != nullptr ? notify.sender->Name().Data() : L"-";
         entries.push_back(std::wstring(notify.type.Data()) + L":" + sender);
+        wParams.push_back(notify.wParam);
         wchar_t params[64];
         std::swprintf(params, 64, L":%lld:%lld", static_cast<long long>(notify.wParam),
                       static_cast<long long>(notify.lParam));
@@ -52,10 +58,14 @@ public:
     }
     void Clear() {
         entries.clear();
+        wParams.clear();
         detailed.clear();
     }
     std::vector<std::wstring> entries;
+    std::vector<WPARAM> wParams;
     std::vector<std::pair<std::wstring, std::wstring>> detailed;
+    // Types left out of the log.
+    std::vector<std::wstring> ignored;
 };
 
 }  // namespace controltest

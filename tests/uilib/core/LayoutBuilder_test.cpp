@@ -481,17 +481,18 @@ struct FactoryName {
     const wchar_t* base;       // a CastTo keyword its base class answers
 };
 
-// In registration order. The classes of the later controls (slider, text,
-// GIF, edit, fade button, colour palette, group box, date/time, IP address)
-// come with them.
+// In registration order. The classes of the later controls (fade button,
+// colour palette, group box, date/time, IP address) come with them.
 const FactoryName kFactoryNames[] = {
     {L"CControlUI", L"Control", nullptr},
     {L"CContainerUI", L"Container", L"IContainer"},
     {L"CButtonUI", L"Button", L"Label"},
     {L"CComboUI", L"Combo", L"Container"},
     {L"CComboBoxUI", L"ComboBox", L"Combo"},
+    {L"CEditUI", L"Edit", L"Label"},
     {L"CActiveXUI", L"ActiveX", L"Control"},
     {L"CFlashUI", L"Flash", L"ActiveX"},
+    {L"CGifAnimUI", L"GifAnim", L"Control"},
     {L"CLabelUI", L"Label", L"Control"},
     {L"CListUI", L"List", L"VerticalLayout"},
     {L"CListHeaderUI", L"ListHeader", L"HorizontalLayout"},
@@ -506,6 +507,8 @@ const FactoryName kFactoryNames[] = {
     {L"CProgressUI", L"Progress", L"Label"},
     {L"CRichEditUI", L"RichEdit", L"IContainer"},
     {L"CScrollBarUI", L"ScrollBar", L"Control"},
+    {L"CSliderUI", L"Slider", L"Progress"},
+    {L"CTextUI", L"Text", L"Label"},
     {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement"},
     {L"CTreeViewUI", L"TreeView", L"List"},
     {L"CWebBrowserUI", L"WebBrowser", L"ActiveX"},
@@ -545,6 +548,8 @@ TEST(ControlFactoryTest, EveryNameCreatesItsClass) {
         if (expected.base != nullptr) {
             EXPECT_NE(nullptr, control->CastTo(expected.base));
         }
-        EXPECT_EQ(nullptr, control->CastTo(L"Slider"));
+        if (answers != L"Slider") {
+            EXPECT_EQ(nullptr, control->CastTo(L"Slider"));
+        }
     }
 }
