@@ -3,13 +3,18 @@
 #include "ActiveXUI.h"
 #include "AnimationTabLayoutUI.h"
 #include "ButtonUI.h"
+#include "ColorPaletteUI.h"
 #include "ComboBoxUI.h"
 #include "ComboUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "DateTimeUI.h"
+#include "FadeButtonUI.h"
 #include "FlashUI.h"
+#include "GroupBoxUI.h"
 #include "HorizontalLayoutUI.h"
 #include "HotKeyUI.h"
+#include "IPAddressUI.h"
 #include "LabelUI.h"
 #include "ListContainerElementUI.h"
 #include "ListContainerHeaderItemUI.h"
@@ -53,8 +58,11 @@ CControlFactory::CControlFactory() {
     Register(L"CButtonUI", &CreateControl<CButtonUI>);
     Register(L"CComboUI", &CreateControl<CComboUI>);
     Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>);
+    Register(L"CDateTimeUI", &CreateControl<CDateTimeUI>);
     Register(L"CActiveXUI", &CreateControl<CActiveXUI>);
     Register(L"CFlashUI", &CreateControl<CFlashUI>);
+    Register(L"CGroupBoxUI", &CreateControl<CGroupBoxUI>);
+    Register(L"CIPAddressUI", &CreateControl<CIPAddressUI>);
     Register(L"CLabelUI", &CreateControl<CLabelUI>);
     Register(L"CListUI", &CreateControl<CListUI>);
     Register(L"CListHeaderUI", &CreateControl<CListHeaderUI>);
@@ -73,10 +81,12 @@ CControlFactory::CControlFactory() {
     Register(L"CHorizontalLayoutUI", &CreateControl<CHorizontalLayoutUI>);
     Register(L"CVerticalLayoutUI", &CreateControl<CVerticalLayoutUI>);
     Register(L"CRollTextUI", &CreateControl<CRollTextUI>);
+    Register(L"CColorPaletteUI", &CreateControl<CColorPaletteUI>);
     Register(L"CListExUI", &CreateControl<CListExUI>);
     Register(L"CListContainerHeaderItemUI", &CreateControl<CListContainerHeaderItemUI>);
     Register(L"CListTextExtElementUI", &CreateControl<CListTextExtElementUI>);
     Register(L"CHotKeyUI", &CreateControl<CHotKeyUI>);
+    Register(L"CFadeButtonUI", &CreateControl<CFadeButtonUI>);
 }
 
 CControlFactory::~CControlFactory() = default;
