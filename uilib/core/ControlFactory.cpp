@@ -5,15 +5,20 @@
 #include "ButtonUI.h"
 #include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
+#include "ColorPaletteUI.h"
 #include "ComboBoxUI.h"
 #include "ComboUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "DateTimeUI.h"
 #include "EditUI.h"
+#include "FadeButtonUI.h"
 #include "FlashUI.h"
 #include "GifAnimUI.h"
+#include "GroupBoxUI.h"
 #include "HorizontalLayoutUI.h"
 #include "HotKeyUI.h"
+#include "IPAddressUI.h"
 #include "LabelUI.h"
 #include "ListContainerElementUI.h"
 #include "ListContainerHeaderItemUI.h"
@@ -63,10 +68,13 @@ CControlFactory::CControlFactory() {
     Register(L"CButtonUI", &CreateControl<CButtonUI>);
     Register(L"CComboUI", &CreateControl<CComboUI>);
     Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>);
+    Register(L"CDateTimeUI", &CreateControl<CDateTimeUI>);
     Register(L"CEditUI", &CreateControl<CEditUI>);
     Register(L"CActiveXUI", &CreateControl<CActiveXUI>);
     Register(L"CFlashUI", &CreateControl<CFlashUI>);
     Register(L"CGifAnimUI", &CreateControl<CGifAnimUI>);
+    Register(L"CGroupBoxUI", &CreateControl<CGroupBoxUI>);
+    Register(L"CIPAddressUI", &CreateControl<CIPAddressUI>);
     Register(L"CLabelUI", &CreateControl<CLabelUI>);
     Register(L"CListUI", &CreateControl<CListUI>);
     Register(L"CListHeaderUI", &CreateControl<CListHeaderUI>);
@@ -93,10 +101,12 @@ CControlFactory::CControlFactory() {
     Register(L"CTileLayoutUI", &CreateControl<CTileLayoutUI>);
     Register(L"CVerticalLayoutUI", &CreateControl<CVerticalLayoutUI>);
     Register(L"CRollTextUI", &CreateControl<CRollTextUI>);
+    Register(L"CColorPaletteUI", &CreateControl<CColorPaletteUI>);
     Register(L"CListExUI", &CreateControl<CListExUI>);
     Register(L"CListContainerHeaderItemUI", &CreateControl<CListContainerHeaderItemUI>);
     Register(L"CListTextExtElementUI", &CreateControl<CListTextExtElementUI>);
     Register(L"CHotKeyUI", &CreateControl<CHotKeyUI>);
+    Register(L"CFadeButtonUI", &CreateControl<CFadeButtonUI>);
 }
 
 CControlFactory::~CControlFactory() = default;
