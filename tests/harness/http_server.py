@@ -175,8 +175,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if_range = self.headers.get("If-Range")
         if if_range is not None and if_range not in (etag, modified):
             return None
-        unit, _, spec = header.partition("=")
-        first, dash, last = spec.partition("-")
+        unit, _, byte_range = header.partition("=")
+        first, dash, last = byte_range.partition("-")
         if unit.strip() != "bytes" or not dash or last or not first.isdigit():
             return None
         return int(first)
