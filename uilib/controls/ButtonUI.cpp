@@ -202,9 +202,9 @@ void CButtonUI::RefreshState() {
 
 void CButtonUI::DrawBackColor(HDC dc) {
     if ((state_ & StatePushed) && pushedBkColor_ != 0) {
-        CUiRender::FillColor(dc, paintRect_, AdjustColor(pushedBkColor_));
+        CUiRender::FillColor(dc, paintRect_, AdjustColor(pushedBkColor_), manager_);
     } else if ((state_ & StateHot) && hotBkColor_ != 0) {
-        CUiRender::FillColor(dc, paintRect_, AdjustColor(hotBkColor_));
+        CUiRender::FillColor(dc, paintRect_, AdjustColor(hotBkColor_), manager_);
     } else {
         CLabelUI::DrawBackColor(dc);
     }

@@ -737,14 +737,17 @@ void CControlUI::DrawBackColor(HDC dc) {
         upper.bottom = (itemRect_.top + itemRect_.bottom) / 2;
         CUiRect lower = itemRect_;
         lower.top = upper.bottom;
-        CUiRender::FillGradient(dc, upper, AdjustColor(backColor_), AdjustColor(backColor2_), true, 8);
-        CUiRender::FillGradient(dc, lower, AdjustColor(backColor2_), AdjustColor(backColor3_), true, 8);
+        CUiRender::FillGradient(dc, upper, AdjustColor(backColor_), AdjustColor(backColor2_), true, 8,
+                                manager_);
+        CUiRender::FillGradient(dc, lower, AdjustColor(backColor2_), AdjustColor(backColor3_), true, 8,
+                                manager_);
     } else if (backColor2_ != 0) {
-        CUiRender::FillGradient(dc, itemRect_, AdjustColor(backColor_), AdjustColor(backColor2_), true, 16);
+        CUiRender::FillGradient(dc, itemRect_, AdjustColor(backColor_), AdjustColor(backColor2_), true, 16,
+                                manager_);
     } else {
         // A translucent colour covers the whole item, an opaque one just the part being painted.
         const DWORD color = AdjustColor(backColor_);
-        CUiRender::FillColor(dc, (color >> 24) == 0xFF ? paintRect_ : itemRect_, color);
+        CUiRender::FillColor(dc, (color >> 24) == 0xFF ? paintRect_ : itemRect_, color, manager_);
     }
 }
 
@@ -757,7 +760,7 @@ void CControlUI::DrawBackImage(HDC dc) {
 void CControlUI::DrawStateImage(HDC) {}
 
 void CControlUI::DrawForeColor(HDC dc) {
-    CUiRender::FillColor(dc, itemRect_, AdjustColor(foreColor_));
+    CUiRender::FillColor(dc, itemRect_, AdjustColor(foreColor_), manager_);
 }
 
 void CControlUI::DrawForeImage(HDC dc) {

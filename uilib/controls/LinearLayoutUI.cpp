@@ -352,7 +352,7 @@ void CLinearLayoutUI::EndDrag() {
 
 void CLinearLayoutUI::PaintAfterChildren(HDC dc, const RECT&) {
     if (IsDragging() && !immediate_) {
-        CUiRender::FillColor(dc, StripAt(newRect_), kDragStripColor);
+        CUiRender::FillColor(dc, StripAt(newRect_), kDragStripColor, manager_);
     }
 }
 

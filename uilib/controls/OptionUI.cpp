@@ -160,7 +160,7 @@ void COptionUI::DrawBackColor(HDC dc) {
     if (!selected_) {
         CButtonUI::DrawBackColor(dc);
     } else if (selectedBkColor_ != 0) {
-        CUiRender::FillColor(dc, paintRect_, AdjustColor(selectedBkColor_));
+        CUiRender::FillColor(dc, paintRect_, AdjustColor(selectedBkColor_), manager_);
     }
 }
 

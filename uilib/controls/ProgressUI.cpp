@@ -121,7 +121,7 @@ void CProgressUI::DrawForeColor(HDC dc) {
     // Vertical bars fill from the bottom, as their fore image does.
     CUiRect filled = FilledPart();
     filled.Offset(itemRect_.left, itemRect_.top);
-    CUiRender::FillColor(dc, filled, AdjustColor(foreColor_));
+    CUiRender::FillColor(dc, filled, AdjustColor(foreColor_), manager_);
 }
 
 void CProgressUI::DrawForeImage(HDC dc) {

@@ -19,7 +19,9 @@ constexpr DWORD kUpdateRectColor = 0xFFFF0000;
 
 CControlUI* CollectUpdate(CControlUI* control, void* data) {
     auto* found = static_cast<CUiPtrArray*>(data);
-    if (control->IsUpdateNeeded() && found->Find(control) < 0) {
+    // A container is offered twice in a row: for the update test and itself.
+    const int count = found->Count();
+    if (control->IsUpdateNeeded() && (count == 0 || found->At(count - 1) != control)) {
         found->Add(control);
     }
     return nullptr;
@@ -145,8 +147,10 @@ void CPaintManagerUI::OnPaint() {
         }
     }
     EndPaint(window_, &paint);
-    // A control asked for layout while it painted: paint once more.
-    if (updateNeeded_) {
+    // A control that asks for layout while it paints invalidates itself,
+    // which brings the next paint; only a request that invalidated nothing
+    // needs one made here.
+    if (updateNeeded_ && !GetUpdateRect(window_, nullptr, FALSE)) {
         InvalidateAll();
     }
     painting_ = false;
@@ -323,6 +327,7 @@ UiImageBlit CPaintManagerUI::ImageBlitContexts() {
     UiImageBlit blit;
     blit.imageDC = imageBlitDC_;
     blit.cellDC = cellBlitDC_;
+    blit.cache = &scaledCells_;
     return blit;
 }
 

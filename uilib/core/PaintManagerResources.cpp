@@ -155,25 +155,7 @@ void CPaintManagerUI::RemoveImage(const wchar_t* name, bool shared) {
 }
 
 const UiDrawInfo* CPaintManagerUI::LookupDrawInfo(const wchar_t* image, const wchar_t* modify) {
-    if ((image == nullptr || *image == L'\0') && (modify == nullptr || *modify == L'\0')) {
-        return nullptr;
-    }
-    // The image string's length goes first so that no two pairs of strings
-    // share a key.
-    CUiString key;
-    key.FormatShort(L"%d:", image != nullptr ? static_cast<int>(wcslen(image)) : 0);
-    key += image;
-    key += modify;
-    if (auto* info = static_cast<const UiDrawInfo*>(drawInfos_.Find(key))) {
-        return info;
-    }
-    auto* info = new UiDrawInfo();
-    info->Parse(image, modify, DpiScale());
-    if (!drawInfos_.Insert(key, info)) {
-        delete info;
-        return nullptr;
-    }
-    return info;
+    return drawInfos_.Lookup(image, modify, DpiScale());
 }
 
 CUiString CPaintManagerUI::FontKey(int id) {
@@ -346,6 +328,13 @@ HFONT CPaintManagerUI::FindFontByAttributes(const wchar_t* face, int size, int w
     return nullptr;
 }
 
+HFONT CPaintManagerUI::RegisterRichTextFont(const wchar_t* face, int size, int weight, bool underline,
+                                            bool italic) {
+    const int id = kRichTextFontId + nextRichTextFont_;
+    nextRichTextFont_ = (nextRichTextFont_ + 1) % kRichTextFontCount;
+    return RegisterFont(id, face, size, weight, underline, italic, false);
+}
+
 UiFontInfo* CPaintManagerUI::DefaultFontInfo() {
     UiFontInfo* info = defaultFont_.font != nullptr ? &defaultFont_ : &Shared().defaultFont;
     FillMetrics(info);
@@ -437,13 +426,15 @@ void CPaintManagerUI::ReleaseStrings(CUiStringPtrMap& table) {
     table.Clear();
 }
 
+void CPaintManagerUI::ReleaseScaledImages() {
+    drawInfos_.Clear();
+    scaledCells_.Clear();
+    ReleaseImages(images_);
+}
+
 void CPaintManagerUI::ClearResourceTables() {
     ReleaseFonts(fonts_);
-    ReleaseImages(images_);
-    for (int i = 0; i < drawInfos_.Count(); ++i) {
-        delete static_cast<UiDrawInfo*>(drawInfos_.Find(drawInfos_.KeyAt(i), false));
-    }
-    drawInfos_.Clear();
+    ReleaseScaledImages();
     ReleaseStrings(defaultAttributeLists_);
     ReleaseStrings(styles_);
 }

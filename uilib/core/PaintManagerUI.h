@@ -2,12 +2,15 @@
 #include "IDropTarget.h"
 #include "ShadowUI.h"
 #include "UiDpiScale.h"
+#include "UiDrawInfoCache.h"
 #include "UiEvent.h"
 #include "UiFontInfo.h"
+#include "UiPaintScratch.h"
 #include "UiPlatform.h"
 #include "UiPtrArray.h"
 #include "UiRect.h"
 #include "UiRender.h"
+#include "UiScaledCellCache.h"
 #include "UiString.h"
 #include "UiStringPtrMap.h"
 
@@ -44,7 +47,11 @@ public:
     // The callback message of the notification-area icon.
     static constexpr UINT kTrayIconMessage = WM_USER + 1;
     static constexpr UINT_PTR kCaretTimerId = 6553;
+    // Fonts made for text with inline tags take the ids from here on, one id
+    // per look, so that a text using several keeps them all between paints;
+    // once all are taken the oldest look gives way.
     static constexpr int kRichTextFontId = 30000;
+    static constexpr int kRichTextFontCount = 16;
 
     CPaintManagerUI();
     ~CPaintManagerUI() override;
@@ -156,8 +163,12 @@ public:
     bool NeedsUpdate() const { return updateNeeded_; }
     bool IsPainting() const { return painting_; }
     // Memory contexts the render engine's image blits reuse, made on first
-    // use and owned by the manager; no scaled-cell cache is set.
+    // use, and the window's scaled-cell cache; all owned by the manager. The
+    // caller names the image it draws.
     UiImageBlit ImageBlitContexts();
+    const CUiScaledCellCache& ScaledCells() const { return scaledCells_; }
+    // What translucent fills and gradients draw through; owned by the manager.
+    CUiPaintScratch& PaintScratch() { return paintScratch_; }
     // The retained off-screen bitmap (a 32-bit bottom-up DIB section of the
     // client size, owned by the manager), or null before the first paint.
     HBITMAP OffscreenBitmap() const { return offscreenBitmap_; }
@@ -267,9 +278,11 @@ public:
                                 HINSTANCE module = nullptr);
     void RemoveImage(const wchar_t* name, bool shared = false);
 
-    // The parsed record of an image string and its modify string, cached for
-    // the life of the window; null for two empty strings.
+    // The parsed record of an image string and its modify string, from the
+    // window's bounded cache (valid until the next lookup); null for two
+    // empty strings.
     const UiDrawInfo* LookupDrawInfo(const wchar_t* image, const wchar_t* modify);
+    const CUiDrawInfoCache& DrawInfos() const { return drawInfos_; }
 
     // Fonts. Sizes are unscaled; the window's display scale applies when the
     // font is created. The returned handle is owned by the table.
@@ -283,6 +296,8 @@ public:
     UiFontInfo* FontInfoById(int id);
     UiFontInfo* FontInfoByHandle(HFONT font);
     HFONT FindFontByAttributes(const wchar_t* face, int size, int weight, bool underline, bool italic);
+    // A font of that look for text with inline tags, under the next of its ids.
+    HFONT RegisterRichTextFont(const wchar_t* face, int size, int weight, bool underline, bool italic);
     UiFontInfo* DefaultFontInfo();
     // While text with inline tags is drawn, fonts it replaced in the tables
     // stay alive; they are deleted when the outermost drawing ends.
@@ -373,6 +388,9 @@ private:
     void DeliverNotify(UiNotify& notify);
     bool TakeTimerId();
     void SendFocusEvent(CControlUI* control, UiEventType type, CControlUI* sender);
+    // Images, their parsed strings and their scaled cells, which all depend
+    // on the display scale.
+    void ReleaseScaledImages();
     void ClearResourceTables();
     static void ReleaseImages(CUiStringPtrMap& table);
     static void ReleaseFonts(CUiStringPtrMap& table);
@@ -428,6 +446,8 @@ private:
     HBITMAP dragImage_ = nullptr;        // owned
     HDC imageBlitDC_ = nullptr;          // owned
     HDC cellBlitDC_ = nullptr;           // owned
+    CUiScaledCellCache scaledCells_;
+    CUiPaintScratch paintScratch_;
     HWND toolTip_ = nullptr;             // owned
     TOOLINFOW toolInfo_ = {};
     CUiString toolTipText_;  // the text toolInfo_ points at
@@ -460,11 +480,12 @@ private:
     CUiStringPtrMap optionGroups_;          // values: owned CUiPtrArray of controls (not owned)
     CUiStringPtrMap fonts_;                 // values: owned UiFontInfo, keyed by decimal id
     CUiStringPtrMap images_;                // values: owned UiImageInfo
-    CUiStringPtrMap drawInfos_;             // values: owned UiDrawInfo
+    CUiDrawInfoCache drawInfos_;
     CUiStringPtrMap defaultAttributeLists_; // values: owned CUiString
     CUiStringPtrMap styles_;                // values: owned CUiString
     CUiPtrArray retiredFonts_;              // HFONT, owned; see BeginTextFontScope
     int textFontScopes_ = 0;
+    int nextRichTextFont_ = 0;  // the next of the rich-text ids, counted from kRichTextFontId
 };
 
 }  // namespace Orvel

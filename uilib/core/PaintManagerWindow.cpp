@@ -4,7 +4,6 @@
 
 #include "ControlUI.h"
 #include "PaintManagerShared.h"
-#include "UiDrawInfo.h"
 #include "UiDynamicCalls.h"
 #include "UiValueParser.h"
 
@@ -222,11 +221,7 @@ void CPaintManagerUI::ApplyScale(int dpi) {
     scale.SetDpi(dpi);
     const int newPercent = scale.ScalePercent();
 
-    for (int i = 0; i < drawInfos_.Count(); ++i) {
-        delete static_cast<UiDrawInfo*>(drawInfos_.Find(drawInfos_.KeyAt(i), false));
-    }
-    drawInfos_.Clear();
-    ReleaseImages(images_);
+    ReleaseScaledImages();
     RebuildFonts();
 
     if (root_ != nullptr) {

@@ -1,8 +1,8 @@
 #pragma once
 #include "UiPlatform.h"
-#include "UiScaledCellCache.h"
 #include "UiString.h"
 
+#include <memory>
 #include <vector>
 
 namespace Orvel {
@@ -19,8 +19,9 @@ struct UiImageInfo {
     bool useHsl = false;
     CUiString resourceType;  // empty for files
     DWORD mask = 0;          // ARGB colour made transparent; 0 = none
-    // Drawing does not change the image, only what is cached for it.
-    mutable CUiScaledCellCache scaledCells;
+    // Renewed whenever the pixels change, so that scaled copies of the old
+    // ones are never drawn again (see CUiScaledCellCache).
+    std::shared_ptr<const char> pixelsId = std::make_shared<const char>();
 };
 
 }  // namespace Orvel

@@ -8,6 +8,8 @@
 #include "UiGdiPlus.h"
 #include "UiImageDecoder.h"
 #include "UiImageInfo.h"
+#include "UiPaintScratch.h"
+#include "UiScaledCellCache.h"
 #include "UiScopedHandles.h"
 #include "UiTextRegistry.h"
 #include "UiValueParser.h"
@@ -91,7 +93,8 @@ public:
     // `cellDC` (may be null) is a memory context kept by the caller for cached cells.
     CellBlitter(HDC target, HDC source, const RECT& paintRect, bool blend, BYTE fade, const UiImageBlit& blit)
         : target_(target), source_(source), paint_(paintRect), blend_(blend), fade_(fade),
-          alphaBlend_(DynAlphaBlend()), cache_(blit.cache), cacheDC_(blit.cellDC), ownsCacheDC_(false) {
+          alphaBlend_(DynAlphaBlend()), cache_(blit.image != nullptr ? blit.cache : nullptr), image_(blit.image),
+          cacheDC_(blit.cellDC), ownsCacheDC_(false) {
         if (cacheDC_ != nullptr) {
             cachePrevious_ = GetCurrentObject(cacheDC_, OBJ_BITMAP);
         }
@@ -117,7 +120,7 @@ public:
             return;
         }
         if (width != sourceWidth || height != sourceHeight) {
-            if (HDC scaled = ScaledCell(width, height, sourceX, sourceY, sourceWidth, sourceHeight)) {
+            if (HDC scaled = ScaledCell(x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight)) {
                 Copy(x, y, width, height, scaled, 0, 0, width, height);
                 return;
             }
@@ -146,8 +149,15 @@ private:
 
     // A memory context holding the cell at the destination size, from the
     // cache or scaled now; null when there is no cache to keep it in.
-    HDC ScaledCell(int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight) {
+    HDC ScaledCell(int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                   int sourceHeight) {
         if (cache_ == nullptr || (blend_ && alphaBlend_ == nullptr)) {
+            return nullptr;
+        }
+        const UiScaledCell cell = {{sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight}, width, height,
+                                   blend_};
+        HBITMAP bitmap = cache_->Find(*image_, cell);
+        if (bitmap == nullptr && !cache_->Admits(width, height)) {
             return nullptr;
         }
         if (cacheDC_ == nullptr) {
@@ -158,8 +168,6 @@ private:
             ownsCacheDC_ = true;
             cachePrevious_ = GetCurrentObject(cacheDC_, OBJ_BITMAP);
         }
-        const RECT source = {sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight};
-        HBITMAP bitmap = cache_->Find(source, width, height, blend_);
         if (bitmap == nullptr) {
             bitmap = CUiRender::CreateArgbBitmap(target_, width, -height, nullptr);
             if (bitmap == nullptr) {
@@ -179,9 +187,7 @@ private:
             }
             // The cache may evict or, failing, delete bitmaps: none may be selected.
             SelectObject(cacheDC_, cachePrevious_);
-            cache_->Add(source, width, height, blend_, bitmap);
-            bitmap = cache_->Find(source, width, height, blend_);
-            if (bitmap == nullptr) {
+            if (!cache_->Add(*image_, cell, POINT{x, y}, bitmap)) {
                 return nullptr;
             }
         }
@@ -195,7 +201,8 @@ private:
     bool blend_;
     BYTE fade_;
     AlphaBlendProc alphaBlend_;
-    CUiScaledCellCache* cache_;        // not owned; may be null
+    CUiScaledCellCache* cache_;        // not owned; null without an image
+    const UiImageInfo* image_;         // not owned
     HDC cacheDC_;                      // owned when ownsCacheDC_
     bool ownsCacheDC_;
     HGDIOBJ cachePrevious_ = nullptr;  // not owned
@@ -278,7 +285,7 @@ void CUiRender::ReleaseImage(UiImageInfo* info, bool deleteRecord) {
     if (info->bitmap != nullptr) {
         DeleteObject(info->bitmap);
     }
-    info->scaledCells.Clear();
+    info->pixelsId = std::make_shared<const char>();
     info->bitmap = nullptr;
     info->bits = nullptr;
     std::vector<BYTE>().swap(info->savedBits);
@@ -330,7 +337,7 @@ bool CUiRender::PaintImageInfo(HDC dc, CPaintManagerUI* manager, const RECT& ite
     }
     bool useAlpha = manager->IsLayered() || image->hasAlpha;
     UiImageBlit blit = manager->ImageBlitContexts();
-    blit.cache = &image->scaledCells;
+    blit.image = image;
     PaintImageCells(dc, image->bitmap, blit, dest, paintRect, source, info->corners, useAlpha, info->fade,
                     info->hole, info->xTiled, info->yTiled);
     return true;
@@ -431,12 +438,25 @@ void CUiRender::BlendFallback(HDC dc, int x, int y, int width, int height, HDC s
 
 namespace {
 
+CUiPaintScratch* ScratchOf(CPaintManagerUI* manager) {
+    return manager != nullptr ? &manager->PaintScratch() : nullptr;
+}
+
 // Blends one premultiplied pixel stretched over the rectangle: the same
 // source-over result as a GDI+ fill, alpha byte included, at GDI speed.
-bool BlendSolid(HDC dc, const RECT& rect, DWORD argb) {
+bool BlendSolid(HDC dc, const RECT& rect, DWORD argb, CUiPaintScratch* scratch) {
     AlphaBlendProc alphaBlend = DynAlphaBlend();
     if (alphaBlend == nullptr) {
         return false;
+    }
+    const DWORD alpha = argb >> 24;
+    const DWORD premultiplied = (alpha << 24) | ((((argb >> 16) & 0xFF) * alpha / 255) << 16) |
+                                ((((argb >> 8) & 0xFF) * alpha / 255) << 8) | ((argb & 0xFF) * alpha / 255);
+    BLENDFUNCTION function = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (HDC kept = scratch != nullptr ? scratch->SolidPixel(premultiplied) : nullptr) {
+        return alphaBlend(dc, rect.left, rect.top, width, height, kept, 0, 0, 1, 1, function) != FALSE;
     }
     BYTE* bits = nullptr;
     ScopedGdiObject<HBITMAP> pixel(CUiRender::CreateArgbBitmap(dc, 1, -1, &bits));
@@ -444,19 +464,14 @@ bool BlendSolid(HDC dc, const RECT& rect, DWORD argb) {
     if (!pixel || bits == nullptr || source.Get() == nullptr) {
         return false;
     }
-    const DWORD alpha = argb >> 24;
-    const DWORD premultiplied = (alpha << 24) | ((((argb >> 16) & 0xFF) * alpha / 255) << 16) |
-                                ((((argb >> 8) & 0xFF) * alpha / 255) << 8) | ((argb & 0xFF) * alpha / 255);
     memcpy(bits, &premultiplied, sizeof(premultiplied));
     ScopedSelectObject select(source.Get(), pixel.Get());
-    BLENDFUNCTION function = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return alphaBlend(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source.Get(), 0, 0, 1,
-                      1, function) != FALSE;
+    return alphaBlend(dc, rect.left, rect.top, width, height, source.Get(), 0, 0, 1, 1, function) != FALSE;
 }
 
 }  // namespace
 
-void CUiRender::FillColor(HDC dc, const RECT& rect, DWORD argb) {
+void CUiRender::FillColor(HDC dc, const RECT& rect, DWORD argb, CPaintManagerUI* manager) {
     if (dc == nullptr || (argb >> 24) == 0 || rect.right <= rect.left || rect.bottom <= rect.top) {
         return;
     }
@@ -469,7 +484,7 @@ void CUiRender::FillColor(HDC dc, const RECT& rect, DWORD argb) {
         FillRect(dc, &rect, brush.Get());
         return;
     }
-    if (BlendSolid(dc, rect, argb)) {
+    if (BlendSolid(dc, rect, argb, ScratchOf(manager))) {
         return;
     }
     ScopedGpGraphics graphics;
@@ -525,7 +540,8 @@ void BlendConstant(HDC dc, const RECT& rect, HDC source, BYTE alpha) {
 
 }  // namespace
 
-void CUiRender::FillGradient(HDC dc, const RECT& rect, DWORD first, DWORD second, bool vertical, int steps) {
+void CUiRender::FillGradient(HDC dc, const RECT& rect, DWORD first, DWORD second, bool vertical, int steps,
+                             CPaintManagerUI* manager) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     const BYTE alpha = static_cast<BYTE>(((first >> 24) + (second >> 24)) / 2);
@@ -536,13 +552,20 @@ void CUiRender::FillGradient(HDC dc, const RECT& rect, DWORD first, DWORD second
         DrawGradient(dc, rect, first, second, vertical, steps);
         return;
     }
+    const RECT surfaceArea = {0, 0, width, height};
+    CUiPaintScratch* scratch = ScratchOf(manager);
+    if (HDC kept = scratch != nullptr ? scratch->Surface(width, height) : nullptr) {
+        DrawGradient(kept, surfaceArea, first, second, vertical, steps);
+        BlendConstant(dc, rect, kept, alpha);
+        return;
+    }
     ScopedMemoryDC offscreen(dc);
     ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
     if (offscreen.Get() == nullptr || !bitmap) {
         return;
     }
     ScopedSelectObject select(offscreen.Get(), bitmap.Get());
-    DrawGradient(offscreen.Get(), {0, 0, width, height}, first, second, vertical, steps);
+    DrawGradient(offscreen.Get(), surfaceArea, first, second, vertical, steps);
     BlendConstant(dc, rect, offscreen.Get(), alpha);
 }
 
@@ -757,7 +780,7 @@ void CUiRender::ApplyHsl(bool enabled, UiImageInfo* info, short hue, short satur
         return;
     }
     const size_t bytes = std::min(info->savedBits.size(), static_cast<size_t>(info->width) * info->height * 4);
-    info->scaledCells.Clear();
+    info->pixelsId = std::make_shared<const char>();
     if (!enabled || (hue == 180 && saturation == 100 && lightness == 100)) {
         memcpy(info->bits, info->savedBits.data(), bytes);
         return;

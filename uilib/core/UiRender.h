@@ -12,12 +12,15 @@ struct UiDrawInfo;
 struct UiImageInfo;
 
 // What an image blit may reuse instead of creating it: memory contexts for
-// the image and for scaled cells (kept by the window, not owned here) and the
-// image's cache of scaled cells. Null members are made for the one blit.
+// the image and for scaled cells, and the window's cache of scaled cells
+// with the image being drawn (all kept by the window, not owned here). Null
+// contexts are made for the one blit; without a cache and an image every
+// scaled cell is stretched anew.
 struct UiImageBlit {
     HDC imageDC = nullptr;
     HDC cellDC = nullptr;
     CUiScaledCellCache* cache = nullptr;
+    const UiImageInfo* image = nullptr;
 };
 
 // The painting routines every control uses. They keep no state: images and
@@ -55,9 +58,12 @@ public:
     static void BlendFallback(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                               int sourceWidth, int sourceHeight, BYTE constantAlpha);
 
-    static void FillColor(HDC dc, const RECT& rect, DWORD argb);
+    // Translucent fills and gradients draw through the window's scratch
+    // surfaces when a manager is given, else through surfaces made per call.
+    static void FillColor(HDC dc, const RECT& rect, DWORD argb, CPaintManagerUI* manager = nullptr);
     // A two-colour gradient, drawn at the average alpha of the two colours.
-    static void FillGradient(HDC dc, const RECT& rect, DWORD first, DWORD second, bool vertical, int steps);
+    static void FillGradient(HDC dc, const RECT& rect, DWORD first, DWORD second, bool vertical, int steps,
+                             CPaintManagerUI* manager = nullptr);
     // The solid bands that stand in for the platform's GradientFill.
     static void FillGradientBands(HDC dc, const RECT& rect, DWORD first, DWORD second, bool vertical, int steps);
     static void StrokeLine(HDC dc, const RECT& rect, int width, DWORD argb, int penStyle = PS_SOLID);

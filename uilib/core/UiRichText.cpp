@@ -611,8 +611,8 @@ private:
     }
 
     // An existing font of these attributes, else a new one registered under
-    // the rich-text id; fonts made earlier in this drawing are reused even
-    // after a newer one took that id.
+    // the next rich-text id; fonts made earlier in this drawing are reused
+    // even after a newer one took their id.
     RichFont Find(const RichFont& wanted) {
         HFONT existing =
             manager_->FindFontByAttributes(wanted.face, wanted.size, wanted.weight, wanted.underline, wanted.italic);
@@ -624,8 +624,8 @@ private:
                 return made;
             }
         }
-        HFONT font = manager_->RegisterFont(CPaintManagerUI::kRichTextFontId, wanted.face, wanted.size,
-                                            wanted.weight, wanted.underline, wanted.italic, false);
+        HFONT font = manager_->RegisterRichTextFont(wanted.face, wanted.size, wanted.weight, wanted.underline,
+                                                    wanted.italic);
         if (font == nullptr) {
             return defaultFont_;
         }

@@ -1,37 +1,80 @@
 #include "UiScaledCellCache.h"
 
+#include "UiImageInfo.h"
+
 namespace Orvel {
 
-HBITMAP CUiScaledCellCache::Find(const RECT& source, int width, int height, bool blended) const {
-    for (const Cell& cell : cells_) {
-        if (EqualRect(&cell.source, &source) && cell.width == width && cell.height == height &&
-            cell.blended == blended) {
-            return cell.bitmap;
+namespace {
+
+bool SameSource(const UiScaledCell& a, const UiScaledCell& b) {
+    return EqualRect(&a.source, &b.source) && a.blended == b.blended;
+}
+
+}  // namespace
+
+size_t CUiScaledCellCache::CellBytes(int width, int height) {
+    return static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+}
+
+bool CUiScaledCellCache::IsCurrent(const Entry& entry, const UiImageInfo& image) {
+    const std::shared_ptr<const char>& pixels = image.pixelsId;
+    return entry.image == &image && !entry.pixels.expired() && !entry.pixels.owner_before(pixels) &&
+           !pixels.owner_before(entry.pixels);
+}
+
+CUiScaledCellCache::Entries::iterator CUiScaledCellCache::Erase(Entries::iterator entry) {
+    DeleteObject(entry->bitmap);
+    bytes_ -= entry->bytes;
+    return entries_.erase(entry);
+}
+
+HBITMAP CUiScaledCellCache::Find(const UiImageInfo& image, const UiScaledCell& cell) {
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+        if (entry->cell.width == cell.width && entry->cell.height == cell.height && SameSource(entry->cell, cell) &&
+            IsCurrent(*entry, image)) {
+            entries_.splice(entries_.end(), entries_, entry);
+            return entry->bitmap;
         }
     }
     return nullptr;
 }
 
-void CUiScaledCellCache::Add(const RECT& source, int width, int height, bool blended, HBITMAP bitmap) {
+bool CUiScaledCellCache::Admits(int width, int height) const {
+    return width > 0 && height > 0 && CellBytes(width, height) <= budget_;
+}
+
+bool CUiScaledCellCache::Add(const UiImageInfo& image, const UiScaledCell& cell, POINT at, HBITMAP bitmap) {
     if (bitmap == nullptr) {
-        return;
+        return false;
     }
-    if (cells_.size() >= kMaxCells) {
-        DeleteObject(cells_.front().bitmap);
-        cells_.erase(cells_.begin());
+    if (!Admits(cell.width, cell.height)) {
+        DeleteObject(bitmap);
+        return false;
+    }
+    for (auto entry = entries_.begin(); entry != entries_.end();) {
+        const bool replaced = entry->image == &image && SameSource(entry->cell, cell) && entry->at.x == at.x &&
+                              entry->at.y == at.y;
+        const bool stale = entry->pixels.expired();
+        entry = (replaced || stale) ? Erase(entry) : std::next(entry);
+    }
+    const size_t bytes = CellBytes(cell.width, cell.height);
+    while (!entries_.empty() && bytes_ + bytes > budget_) {
+        Erase(entries_.begin());
     }
     try {
-        cells_.push_back(Cell{source, width, height, blended, bitmap});
+        entries_.push_back(Entry{&image, image.pixelsId, cell, at, bitmap, bytes});
     } catch (...) {
         DeleteObject(bitmap);
+        return false;
     }
+    bytes_ += bytes;
+    return true;
 }
 
 void CUiScaledCellCache::Clear() {
-    for (const Cell& cell : cells_) {
-        DeleteObject(cell.bitmap);
+    while (!entries_.empty()) {
+        Erase(entries_.begin());
     }
-    cells_.clear();
 }
 
 }  // namespace Orvel

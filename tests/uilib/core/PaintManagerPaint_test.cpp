@@ -74,6 +74,34 @@ TEST_F(PaintTest, TheFirstPaintLaysOutOnceAndSaysWindowInit) {
     EXPECT_EQ(CUiRect(10, 10, 70, 30), child->ItemRect());
 }
 
+// Asks for a new layout from inside its paint, once.
+class AskingControl : public RecordingControl {
+public:
+    void Paint(HDC dc, const RECT& paintRect) override {
+        RecordingControl::Paint(dc, paintRect);
+        if (ask) {
+            ask = false;
+            RequestUpdate();
+        }
+    }
+    bool ask = false;
+};
+
+TEST_F(PaintTest, LayoutAskedForWhilePaintingRepaintsOnlyWhatAsked) {
+    auto* asking = root->Add(new AskingControl(), {60, 10, 100, 30});
+    ASSERT_TRUE(manager().AttachRoot(root));
+    window.Show();
+    asking->ask = true;
+    manager().InvalidateArea(asking->ItemRect());
+    UpdateWindow(window.Handle());
+    RECT pending = {};
+    ASSERT_TRUE(GetUpdateRect(window.Handle(), &pending, FALSE));
+    EXPECT_EQ(asking->ItemRect(), CUiRect(pending));
+    UpdateWindow(window.Handle());
+    EXPECT_FALSE(asking->IsUpdateNeeded());
+    EXPECT_FALSE(GetUpdateRect(window.Handle(), &pending, FALSE));
+}
+
 TEST_F(PaintTest, ALayeredWindowKeepsControlAlphaAndMakesGdiOutputOpaque) {
     ASSERT_TRUE(testpng::WriteSolid(L"half.png", 4, 4, 0x80FF0000));
     child->SetBackImage(L"half.png");

@@ -5,7 +5,9 @@
 #include "UiClipScope.h"
 #include "UiDynamicCalls.h"
 #include "UiImageInfo.h"
+#include "UiPaintScratch.h"
 #include "UiRender.h"
+#include "UiScaledCellCache.h"
 
 #include <gtest/gtest.h>
 
@@ -174,10 +176,30 @@ TEST_F(RenderTest, ScaledCellsAreCachedPerSizeAndDrawLikeADirectStretch) {
             }
             EXPECT_EQ(0, differing) << std::hex << alpha << std::dec << " width " << item.right - item.left;
         }
-        // The centre and the four edges at the first width; a wider one adds
-        // the centre, top and bottom, and the left and right are found again.
-        EXPECT_EQ(8u, manager.FindImage(L"cells.png")->scaledCells.Count()) << std::hex << alpha;
+        // The centre and the four edges at the first width; at a wider one
+        // the centre, top and bottom replace theirs, and the left and right
+        // are found again.
+        EXPECT_EQ(5u, manager.ScaledCells().Count()) << std::hex << alpha;
     }
+}
+
+// A window being resized draws its stretched images at ever new widths.
+TEST_F(RenderTest, StretchedImagesKeepTheirScaledCellsWithinTheWindowsBudget) {
+    ASSERT_TRUE(testpng::WriteSolid(L"wide.png", 64, 64, 0xFF336699));
+    const RECT everywhere = {0, 0, 4000, 4000};
+    const CUiScaledCellCache& cells = manager.ScaledCells();
+    for (int i = 0; i < 24; ++i) {
+        const RECT item = {0, 0, 1900 + i, 64};
+        ASSERT_TRUE(CUiRender::PaintImageString(canvas.Dc(), &manager, item, everywhere, L"wide.png"));
+        EXPECT_EQ(static_cast<size_t>(1900 + i) * 64 * 4, cells.Bytes()) << "only the width drawn last stays";
+    }
+    for (int i = 0; i < 24; ++i) {
+        const RECT item = {0, 100 + i, 1900 + i, 164 + i};
+        ASSERT_TRUE(CUiRender::PaintImageString(canvas.Dc(), &manager, item, everywhere, L"wide.png"));
+        EXPECT_LE(cells.Bytes(), cells.Budget()) << i;
+    }
+    EXPECT_GE(cells.Bytes(), cells.Budget() / 2);
+    EXPECT_TRUE(NearRgb(0x336699, canvas.Rgb(50, 50)));
 }
 
 TEST_F(RenderTest, XTiledCentreRepeatsTheSourceAndCropsTheLastTile) {
@@ -204,6 +226,41 @@ TEST_F(RenderTest, FadeAndImageAlphaBlendOverTheBackground) {
     ASSERT_TRUE(testpng::WriteSolid(L"halfblue.png", 4, 4, 0x800000FF));
     ASSERT_TRUE(Paint(L"halfblue.png", {40, 0, 60, 20}));
     EXPECT_TRUE(NearRgb(0x7F7FFF, canvas.Rgb(50, 10))) << std::hex << canvas.Rgb(50, 10);
+}
+
+// Through a window's kept surfaces translucent fills and gradients look
+// exactly as through surfaces made for each call.
+TEST_F(RenderTest, TranslucentFillsThroughTheWindowsScratchMatchTheirOwnSurfaces) {
+    const struct {
+        DWORD first;
+        DWORD second;  // 0: a plain fill
+        RECT rect;
+    } cases[] = {
+        {0x80FF0000, 0, {10, 10, 60, 40}},
+        {0xFF000000, 0, {0, 0, 30, 30}},
+        {0x40102030, 0, {5, 5, 115, 55}},
+        {0x80FF0000, 0xC00000FF, {10, 5, 110, 55}},
+        {0x60FFFFFF, 0x20000000, {0, 0, 40, 60}},
+        {0x80FF0000, 0x800000FF, {0, 0, 1000, 600}},  // beyond what the window keeps
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << test.first << " " << test.second);
+        TestCanvas own(canvas.Width(), canvas.Height(), 0xFF808080);
+        TestCanvas kept(canvas.Width(), canvas.Height(), 0xFF808080);
+        for (CPaintManagerUI* through : {static_cast<CPaintManagerUI*>(nullptr), &manager}) {
+            HDC dc = through != nullptr ? kept.Dc() : own.Dc();
+            if (test.second == 0) {
+                CUiRender::FillColor(dc, test.rect, test.first, through);
+            } else {
+                CUiRender::FillGradient(dc, test.rect, test.first, test.second, true, 16, through);
+            }
+        }
+        GdiFlush();
+        EXPECT_TRUE(kept.SamePixels(own));
+        EXPECT_NE(0xFF808080u, kept.Pixel(test.rect.left + 2, test.rect.top + 2));
+        EXPECT_LE(manager.PaintScratch().Bytes(), CUiPaintScratch::kMaxSurfaceBytes + 4);
+    }
+    EXPECT_GT(manager.PaintScratch().Bytes(), 4u) << "a gradient surface is kept";
 }
 
 TEST(UiRenderBlendTest, FallbackMatchesThePlatformBlend) {

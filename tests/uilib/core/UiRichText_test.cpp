@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 using namespace Orvel;
 
@@ -75,6 +76,40 @@ TEST_F(TextTest, BoldAndColourTagsChangeThePixelsTheyCover) {
     const int middle = (bounds.left + bounds.right) / 2;
     EXPECT_EQ(0, canvas.CountWhere({0, 0, middle - 1, 60}, reddish));
     EXPECT_GT(canvas.CountWhere({middle, 0, 200, 60}, reddish), 10);
+}
+
+// Fonts made for the tags are kept between paints: a text with several
+// looks finds each again instead of making it anew every frame.
+TEST_F(TextTest, EveryFontLookATextUsesSurvivesTheNextPaint) {
+    struct Look {
+        int weight;
+        bool underline;
+        bool italic;
+    };
+    const struct {
+        const wchar_t* text;
+        std::vector<Look> looks;
+    } cases[] = {
+        {L"<b>bold</b> <i>italic</i>", {{FW_BOLD, false, false}, {FW_NORMAL, false, true}}},
+        {L"<u>u</u><b><i>bi</i></b><a x>link</a>",
+         {{FW_NORMAL, true, false}, {FW_BOLD, false, false}, {FW_BOLD, false, true}}},
+    };
+    const UiFontInfo& base = *manager.DefaultFontInfo();
+    for (const auto& test : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(test.text)));
+        Draw(test.text);
+        std::vector<HFONT> made;
+        for (const Look& look : test.looks) {
+            made.push_back(manager.FindFontByAttributes(base.face, base.size, look.weight, look.underline, look.italic));
+            EXPECT_NE(nullptr, made.back()) << look.weight << look.underline << look.italic;
+        }
+        Draw(test.text);
+        for (size_t i = 0; i < test.looks.size(); ++i) {
+            const Look& look = test.looks[i];
+            EXPECT_EQ(made[i], manager.FindFontByAttributes(base.face, base.size, look.weight, look.underline,
+                                                           look.italic));
+        }
+    }
 }
 
 TEST_F(TextTest, LinksReportTheirRectanglesAndTargets) {
