@@ -128,6 +128,18 @@ LRESULT CMainWindow::MsgCreate(UINT, WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
+LRESULT CMainWindow::MsgDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
+    PaintManager().ApplyScale(LOWORD(wParam));
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    // A maximized window stays maximized; the system places it on the new monitor.
+    if (suggested != nullptr && !IsZoomed(Handle())) {
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    handled = true;
+    return 0;
+}
+
 void CMainWindow::OnShowRequest(WPARAM wParam) {
     // The system tells of every show and hide with this message too, from
     // inside ShowWindow: showing again from there would recurse.

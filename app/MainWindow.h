@@ -19,6 +19,9 @@ public:
     LRESULT MsgClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT MsgSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT MsgCreate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    // Moved to a monitor of another scale: fonts, images and lengths follow
+    // the new DPI and the window takes the rectangle the system suggests.
+    LRESULT MsgDpiChanged(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
     // Posts WM_CLOSE with `result`.
     virtual void CloseWindow(UINT result);

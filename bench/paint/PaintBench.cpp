@@ -9,13 +9,13 @@
 //   against a bare UpdateLayeredWindow of a filled bitmap of its size.
 // Images and parsed image strings come from the caches after the first
 // frame, which is not timed. Then lays out and paints the launcher's own
-// window tree (layouts, labels, buttons, progress; tests/support/LauncherTree)
-// the way the window's layout pass does: one placement of the root re-lays
-// out every control.
+// window tree (its skin, resource 117, built as the window builds it) the
+// way the window's layout pass does: one placement of the root re-lays out
+// every control.
 // Usage: paint_bench.exe [width] [height] [frames]
 #include "ContainerUI.h"
 #include "ControlUI.h"
-#include "LauncherTree.h"
+#include "LayoutBuilder.h"
 #include "PaintManagerUI.h"
 #include "UiRender.h"
 
@@ -355,7 +355,12 @@ int wmain(int argc, wchar_t** argv) {
     {
         CPaintManagerUI launcherManager;
         launcherManager.Attach(treeWindow, L"launcher");
-        std::unique_ptr<CControlUI> root(BuildLauncherTree(launcherManager));
+        CLayoutBuilder builder;
+        std::unique_ptr<CControlUI> root(builder.Build(MAKEINTRESOURCEW(117), L"xml", nullptr, &launcherManager));
+        if (!root) {
+            fwprintf(stderr, L"the launcher's skin did not build\n");
+            return 1;
+        }
         root->FindBy([](CControlUI*, void* count) -> CControlUI* {
             ++*static_cast<int*>(count);
             return nullptr;

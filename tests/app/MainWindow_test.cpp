@@ -4,7 +4,9 @@
 #include "LabelUI.h"
 #include "PaintManagerUI.h"
 #include "ProgressUI.h"
+#include "TestCanvas.h"
 #include "TestEnv.h"
+#include "UiTestWindow.h"
 #include "UiEvent.h"
 #include "WindowMessages.h"
 
@@ -183,6 +185,52 @@ TEST_F(MainWindowTest, FailedInstallAllowsClosingAndShowsTheReasonInFull) {
     EXPECT_GE(Control(L"current_progress_text")->Width(), 15 * 16);
     Click(L"btn_wnd_close");
     EXPECT_EQ(1, TakeQueuedClose());
+}
+
+// Moved to a monitor of another scale, the window takes the rectangle the
+// system suggests and draws at the new scale: fonts, images, the skin's
+// lengths and the window's own caption and minimum size. Back on a monitor
+// of the first scale it is as it was.
+TEST_F(MainWindowTest, ADpiChangeRescalesTheWindowAndTakesTheSuggestedRectangle) {
+    ShowAndLayOut();
+    const struct {
+        int dpi;
+        RECT suggested;
+        RECT progress;
+    } steps[] = {
+        {120, {30, 20, 930, 640}, {20, 540, 880, 558}},
+        {144, {50, 10, 1130, 754}, {24, 648, 1056, 669}},
+        {96, {40, 30, 760, 526}, {16, 432, 704, 446}},
+    };
+    Orvel::CPaintManagerUI& manager = window.PaintManager();
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.dpi);
+        auto scaled = [&step](int value) { return MulDiv(value, step.dpi, 96); };
+        EXPECT_EQ(0, SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi),
+                                  reinterpret_cast<LPARAM>(&step.suggested)));
+        RECT rect = {};
+        GetWindowRect(window.Handle(), &rect);
+        EXPECT_TRUE(EqualRect(&step.suggested, &rect)) << rect.left << "," << rect.top << "," << rect.right << ","
+                                                       << rect.bottom;
+        RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+
+        const Orvel::CUiRect bar = Control(L"progress")->ItemRect();
+        EXPECT_EQ(Orvel::CUiRect(step.progress), bar);
+        const DWORD track = UiTestWindow::OffscreenPixel(manager, (bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
+        EXPECT_TRUE(NearRgb(0x202225, track, 12)) << std::hex << track;
+        LOGFONTW font = {};
+        GetObjectW(manager.FontById(1), sizeof(font), &font);
+        EXPECT_EQ(-scaled(16), font.lfHeight);
+
+        MINMAXINFO limits = {};
+        SendMessageW(window.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(scaled(720), limits.ptMinTrackSize.x);
+        EXPECT_EQ(scaled(496), limits.ptMinTrackSize.y);
+        // The whole title bar drags the window, down to its scaled caption.
+        POINT inCaption = {(rect.right - rect.left) / 2, scaled(50) - 1};
+        ClientToScreen(window.Handle(), &inCaption);
+        EXPECT_EQ(HTCAPTION, SendMessageW(window.Handle(), WM_NCHITTEST, 0, MAKELPARAM(inCaption.x, inCaption.y)));
+    }
 }
 
 TEST_F(MainWindowTest, ShowRequestShowsAndMinimiseButtonMinimises) {

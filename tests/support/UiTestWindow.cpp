@@ -48,8 +48,8 @@ void UiTestWindow::Repaint() {
     UpdateWindow(window_);
 }
 
-DWORD UiTestWindow::OffscreenPixel(int x, int y) const {
-    HBITMAP bitmap = manager_.OffscreenBitmap();
+DWORD UiTestWindow::OffscreenPixel(const Orvel::CPaintManagerUI& manager, int x, int y) {
+    HBITMAP bitmap = manager.OffscreenBitmap();
     DIBSECTION section = {};
     if (bitmap == nullptr || GetObjectW(bitmap, sizeof(section), &section) != sizeof(section)) {
         return 0;

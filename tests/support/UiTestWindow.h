@@ -28,7 +28,9 @@ public:
     void Repaint();
     // A pixel of the manager's off-screen bitmap as stored (0xAARRGGBB); 0
     // outside it or before the first paint.
-    DWORD OffscreenPixel(int x, int y) const;
+    DWORD OffscreenPixel(int x, int y) const { return OffscreenPixel(manager_, x, y); }
+    // The same for any window's manager.
+    static DWORD OffscreenPixel(const Orvel::CPaintManagerUI& manager, int x, int y);
 
     // Runs this thread's message loop, with the framework's pre-translation,
     // until `done` holds or the time is up; false on time-out.

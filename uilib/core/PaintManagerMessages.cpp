@@ -329,19 +329,21 @@ void CPaintManagerUI::OnGetMinMaxInfo(LPARAM lParam) {
     if (info == nullptr) {
         return;
     }
-    if (minInfo_.cx > 0) {
-        info->ptMinTrackSize.x = minInfo_.cx;
+    const CUiSize minimum = MinInfo();
+    const CUiSize maximum = MaxInfo();
+    if (minimum.cx > 0) {
+        info->ptMinTrackSize.x = minimum.cx;
     }
-    if (minInfo_.cy > 0) {
-        info->ptMinTrackSize.y = minInfo_.cy;
+    if (minimum.cy > 0) {
+        info->ptMinTrackSize.y = minimum.cy;
     }
-    if (maxInfo_.cx > 0) {
-        info->ptMaxTrackSize.x = maxInfo_.cx;
-        info->ptMaxSize.x = maxInfo_.cx;
+    if (maximum.cx > 0) {
+        info->ptMaxTrackSize.x = maximum.cx;
+        info->ptMaxSize.x = maximum.cx;
     }
-    if (maxInfo_.cy > 0) {
-        info->ptMaxTrackSize.y = maxInfo_.cy;
-        info->ptMaxSize.y = maxInfo_.cy;
+    if (maximum.cy > 0) {
+        info->ptMaxTrackSize.y = maximum.cy;
+        info->ptMaxSize.y = maximum.cy;
     }
 }
 

@@ -117,20 +117,22 @@ public:
     void SetDefaultLinkHoverFontColor(DWORD argb, bool shared = false);
     void SetDefaultSelectedBkColor(DWORD argb, bool shared = false);
 
-    // Window attributes from markup. Sizes are unscaled except the initial
-    // size, which the display scale applies to.
+    // Window attributes from markup. They are set in 96-DPI units; the
+    // initial size is scaled when it is applied, the others whenever they
+    // are read, so that they follow a change of the display scale. A caption
+    // bottom of -1 (the bottom of the client area) stays -1.
     const CUiSize& InitSize() const { return initSize_; }
     void SetInitSize(int cx, int cy);
-    const CUiRect& SizeBox() const { return sizeBox_; }
+    CUiRect SizeBox() const;
     void SetSizeBox(const RECT& rect) { sizeBox_ = rect; }
-    const CUiRect& CaptionRect() const { return caption_; }
+    CUiRect CaptionRect() const;
     void SetCaptionRect(const RECT& rect) { caption_ = rect; }
-    const CUiSize& RoundCorner() const { return roundCorner_; }
+    CUiSize RoundCorner() const;
     void SetRoundCorner(int cx, int cy) { roundCorner_ = CUiSize(cx, cy); }
-    const CUiSize& MinInfo() const { return minInfo_; }
-    void SetMinInfo(int cx, int cy);
-    const CUiSize& MaxInfo() const { return maxInfo_; }
-    void SetMaxInfo(int cx, int cy);
+    CUiSize MinInfo() const;
+    void SetMinInfo(int cx, int cy) { minInfo_ = CUiSize(cx, cy); }
+    CUiSize MaxInfo() const;
+    void SetMaxInfo(int cx, int cy) { maxInfo_ = CUiSize(cx, cy); }
     bool ShowsUpdateRect() const { return showUpdateRect_; }
     void SetShowUpdateRect(bool show) { showUpdateRect_ = show; }
     // Per-pixel alpha through UpdateLayeredWindow; top-level windows only.
@@ -372,6 +374,9 @@ private:
     void ToggleCaretMark();
 
     // Window attributes and scaling (PaintManagerWindow.cpp).
+    // A window attribute's length at the display scale.
+    int ScaleWindowLength(int value) const;
+    CUiSize ScaleWindowSize(const CUiSize& size) const;
     void SetDefaultColor(DWORD SharedResources::*sharedColor, DWORD CPaintManagerUI::*color, DWORD argb, bool shared);
     void ApplyShadowAttribute(const wchar_t* name, const wchar_t* value);
     void RebuildFonts();

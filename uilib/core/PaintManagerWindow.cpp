@@ -37,12 +37,35 @@ void CPaintManagerUI::SetInitSize(int cx, int cy) {
     }
 }
 
-void CPaintManagerUI::SetMinInfo(int cx, int cy) {
-    minInfo_ = CUiSize(cx, cy);
+int CPaintManagerUI::ScaleWindowLength(int value) const {
+    return dpiScale_ ? dpiScale_->ScaleValue(value) : value;
 }
 
-void CPaintManagerUI::SetMaxInfo(int cx, int cy) {
-    maxInfo_ = CUiSize(cx, cy);
+CUiSize CPaintManagerUI::ScaleWindowSize(const CUiSize& size) const {
+    return CUiSize(ScaleWindowLength(size.cx), ScaleWindowLength(size.cy));
+}
+
+CUiRect CPaintManagerUI::SizeBox() const {
+    return CUiRect(ScaleWindowLength(sizeBox_.left), ScaleWindowLength(sizeBox_.top),
+                   ScaleWindowLength(sizeBox_.right), ScaleWindowLength(sizeBox_.bottom));
+}
+
+CUiRect CPaintManagerUI::CaptionRect() const {
+    // The insets and the two y coordinates each scale on their own.
+    return CUiRect(ScaleWindowLength(caption_.left), ScaleWindowLength(caption_.top),
+                   ScaleWindowLength(caption_.right), caption_.bottom == -1 ? -1 : ScaleWindowLength(caption_.bottom));
+}
+
+CUiSize CPaintManagerUI::RoundCorner() const {
+    return ScaleWindowSize(roundCorner_);
+}
+
+CUiSize CPaintManagerUI::MinInfo() const {
+    return ScaleWindowSize(minInfo_);
+}
+
+CUiSize CPaintManagerUI::MaxInfo() const {
+    return ScaleWindowSize(maxInfo_);
 }
 
 void CPaintManagerUI::SetLayered(bool layered) {

@@ -180,7 +180,7 @@ LRESULT WindowImplBase::MsgNcHitTest(UINT, WPARAM, LPARAM lParam, bool&) {
     RECT client = {};
     GetClientRect(Handle(), &client);
     if (!IsZoomed(Handle())) {
-        const CUiRect& box = paintManager_.SizeBox();
+        const CUiRect box = paintManager_.SizeBox();
         const bool left = point.x < client.left + box.left;
         const bool right = point.x > client.right - box.right;
         if (point.y < client.top + box.top) {
@@ -200,7 +200,7 @@ LRESULT WindowImplBase::MsgNcHitTest(UINT, WPARAM, LPARAM lParam, bool&) {
 }
 
 LRESULT WindowImplBase::CaptionHitTest(POINT point, const RECT& client) {
-    const CUiRect& caption = paintManager_.CaptionRect();
+    const CUiRect caption = paintManager_.CaptionRect();
     const LONG bottom = caption.bottom == -1 ? client.bottom : caption.bottom;
     if (point.x < client.left + caption.left || point.x >= client.right - caption.right || point.y < caption.top ||
         point.y >= bottom) {
@@ -226,16 +226,8 @@ LRESULT WindowImplBase::MsgGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, bool&) {
     if (info == nullptr || !GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor)) {
         return 0;
     }
-    RECT work = monitor.rcWork;
-    // The maximized position is relative to the monitor there.
-    if ((monitor.dwFlags & MONITORINFOF_PRIMARY) == 0) {
-        OffsetRect(&work, -work.left, -work.top);
-    }
-    const POINT size = {work.right - work.left, work.bottom - work.top};
-    info->ptMaxPosition = POINT{work.left, work.top};
-    info->ptMaxSize = size;
-    info->ptMaxTrackSize = size;
-    const CUiSize& minimum = paintManager_.MinInfo();
+    MaximizedPlacement(monitor, *info);
+    const CUiSize minimum = paintManager_.MinInfo();
     if (minimum.cx > 0) {
         info->ptMinTrackSize.x = minimum.cx;
     }
@@ -243,6 +235,14 @@ LRESULT WindowImplBase::MsgGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, bool&) {
         info->ptMinTrackSize.y = minimum.cy;
     }
     return 0;
+}
+
+void WindowImplBase::MaximizedPlacement(const MONITORINFO& monitor, MINMAXINFO& info) {
+    const RECT& work = monitor.rcWork;
+    const POINT size = {work.right - work.left, work.bottom - work.top};
+    info.ptMaxPosition = POINT{work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+    info.ptMaxSize = size;
+    info.ptMaxTrackSize = size;
 }
 
 LRESULT WindowImplBase::MsgMouseWheel(UINT, WPARAM, LPARAM, bool& handled) {
@@ -266,7 +266,7 @@ void WindowImplBase::UpdateRegion() {
     RECT window = {};
     GetWindowRect(Handle(), &window);
     OffsetRect(&window, -window.left, -window.top);
-    const CUiSize& corner = paintManager_.RoundCorner();
+    const CUiSize corner = paintManager_.RoundCorner();
     HRGN region = CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1, corner.cx,
                                      corner.cy);
     // The window owns the region once it is set.

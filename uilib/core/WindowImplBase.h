@@ -86,6 +86,11 @@ public:
 
     CPaintManagerUI& PaintManager() { return paintManager_; }
 
+    // The maximized position and size for a monitor: its work area, with the
+    // position taken from the monitor's own top-left corner as the system
+    // expects it.
+    static void MaximizedPlacement(const MONITORINFO& monitor, MINMAXINFO& info);
+
     ORVEL_DECLARE_NOTIFY_MAP()
 
 protected:

@@ -125,7 +125,7 @@ TEST_F(LayoutBuilderTest, WindowSizeIsSetBeforeAnyControlExists) {
         const SIZE expected = dpi == 96 ? SIZE{720, 496} : SIZE{1080, 744};
         EXPECT_EQ(expected.cx, seen.right - seen.left) << dpi;
         EXPECT_EQ(expected.cy, seen.bottom - seen.top) << dpi;
-        EXPECT_EQ(CUiSize(720, 496), manager().MinInfo());
+        EXPECT_EQ(CUiSize(expected.cx, expected.cy), manager().MinInfo()) << "scaled like the size";
     }
 }
 

@@ -147,12 +147,13 @@ TEST_F(PaintTest, WindowAttributesReachTheirSetters) {
     RECT rect = WindowRect();
     EXPECT_EQ(180, rect.right - rect.left);
     EXPECT_EQ(120, rect.bottom - rect.top);
+    // Lengths of the skin follow the display scale like the size does.
     m.ApplyWindowAttribute(L"mininfo", L"150,100");
     m.ApplyWindowAttribute(L"maxinfo", L"400,300");
     MINMAXINFO info = {};
     SendMessageW(window.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(150, info.ptMinTrackSize.x);
-    EXPECT_EQ(300, info.ptMaxSize.y);
+    EXPECT_EQ(225, info.ptMinTrackSize.x);
+    EXPECT_EQ(450, info.ptMaxSize.y);
     m.ApplyWindowAttribute(L"caption", L"0,0,0,-1");
     EXPECT_EQ(-1, m.CaptionRect().bottom);
     m.ApplyWindowAttribute(L"defaultfontcolor", L"#FF112233");

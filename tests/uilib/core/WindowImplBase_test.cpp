@@ -187,6 +187,35 @@ TEST_F(WindowImplBaseTest, MaximizedTheWindowFillsTheWorkAreaOfItsMonitor) {
     EXPECT_EQ(100, info.ptMinTrackSize.y);
 }
 
+// The system takes the maximized position from the monitor's own corner;
+// the work area may begin elsewhere (a taskbar at the top or the left).
+TEST(WindowImplBaseMaximized, ThePositionIsTheWorkAreaSeenFromItsMonitorsCorner) {
+    const struct {
+        const char* monitor;
+        RECT area;
+        RECT work;
+        POINT position;
+    } cases[] = {
+        {"primary, taskbar below", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {0, 0}},
+        {"primary, taskbar above", {0, 0, 1920, 1080}, {0, 40, 1920, 1080}, {0, 40}},
+        {"right of the primary", {1920, 0, 3200, 1024}, {1920, 0, 3200, 984}, {0, 0}},
+        {"right of the primary, taskbar at its left", {1920, 0, 3200, 1024}, {1980, 0, 3200, 1024}, {60, 0}},
+        {"above-left of the primary, taskbar above", {-1280, -1024, 0, 0}, {-1280, -984, 0, 0}, {0, 40}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.monitor);
+        MONITORINFO monitor = {sizeof(monitor), test.area, test.work, 0};
+        MINMAXINFO info = {};
+        WindowImplBase::MaximizedPlacement(monitor, info);
+        EXPECT_EQ(test.position.x, info.ptMaxPosition.x);
+        EXPECT_EQ(test.position.y, info.ptMaxPosition.y);
+        EXPECT_EQ(test.work.right - test.work.left, info.ptMaxSize.x);
+        EXPECT_EQ(test.work.bottom - test.work.top, info.ptMaxSize.y);
+        EXPECT_EQ(info.ptMaxSize.x, info.ptMaxTrackSize.x);
+        EXPECT_EQ(info.ptMaxSize.y, info.ptMaxTrackSize.y);
+    }
+}
+
 TEST_F(WindowImplBaseTest, TheCloseButtonAndTheSystemCloseEndTheWindow) {
     struct Case {
         const char* what;
