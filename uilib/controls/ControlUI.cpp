@@ -158,6 +158,9 @@ bool CControlUI::IsDropTarget() const {
 
 void CControlUI::SetDropTarget(bool dropTarget) {
     dropTarget_ = dropTarget;
+    if (dropTarget_ && manager_ != nullptr) {
+        manager_->AcceptDrops();
+    }
 }
 
 CUiRect CControlUI::RectInParent() const {

@@ -29,6 +29,8 @@ public:
     // simply takes no drops.
     bool RegisterDropTarget(HWND window);
     void RevokeDropTarget();
+    // The window registered as this drop target, or null.
+    HWND DropTargetWindow() const { return registered_; }
     // The first format of the data object that this target accepts; false when none.
     static bool FindAcceptedFormat(IDataObject* data, FORMATETC* format);
 

@@ -398,6 +398,10 @@ void CPaintManagerUI::ShowToolTip(CControlUI* control) {
     toolInfo_.lpszText = const_cast<wchar_t*>(toolTipText_.Data());
     toolInfo_.rect = control->ItemRect();
     if (toolTip_ == nullptr) {
+        // The common controls are set up with the first tooltip, not at
+        // start-up: a window that shows none never loads them.
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
         toolTip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                                    Instance(), nullptr);

@@ -11,7 +11,6 @@
 #include "UiRender.h"
 #include "UiScopedHandles.h"
 
-#include <commctrl.h>
 
 #include <cwchar>
 #include <cwctype>
@@ -40,8 +39,6 @@ void CPaintManagerUI::InitializeProcessDefaults(SharedResources& shared) {
     shared.defaultFont.underline = description.lfUnderline != 0;
     shared.defaultFont.italic = description.lfItalic != 0;
 
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     // msimg32.dll is loaded from the system folder with the first lookup.
     DynAlphaBlend();
 }

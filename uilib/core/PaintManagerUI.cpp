@@ -3,7 +3,6 @@
 #include "ControlUI.h"
 #include "PaintManagerShared.h"
 #include "UiDynamicCalls.h"
-#include "UiGdiPlus.h"
 #include "UiInterfaces.h"
 
 #include <initializer_list>
@@ -40,7 +39,6 @@ CPaintManagerUI::CPaintManagerUI() {
     linkColor_ = shared.linkColor;
     linkHoverColor_ = shared.linkHoverColor;
     selectedColor_ = shared.selectedColor;
-    gdiplusToken_ = StartGdiPlus();
     CShadowUI::RegisterWindowClass(shared.instance);
 }
 
@@ -91,7 +89,6 @@ CPaintManagerUI::~CPaintManagerUI() {
         managers.Remove(index);
     }
     RevokeDropTarget();
-    ShutdownGdiPlus(gdiplusToken_);
 }
 
 void CPaintManagerUI::SetInstance(HINSTANCE instance) {
@@ -127,8 +124,14 @@ void CPaintManagerUI::Attach(HWND window, const wchar_t* name) {
             if (managers.Find(this) < 0) {
                 managers.Add(this);
             }
-            RegisterDropTarget(window_);
         }
+        RevokeDropTarget();
+    }
+}
+
+void CPaintManagerUI::AcceptDrops() {
+    if (window_ != nullptr && DropTargetWindow() != window_) {
+        RegisterDropTarget(window_);
     }
 }
 
@@ -193,6 +196,10 @@ CControlUI* EnterControlName(CControlUI* control, void* data) {
     return nullptr;
 }
 
+CControlUI* FirstDropTarget(CControlUI* control, void*) {
+    return control->IsDropTarget() ? control : nullptr;
+}
+
 }  // namespace
 
 void CPaintManagerUI::BindControls(CControlUI* control, CControlUI* parent) {
@@ -201,6 +208,9 @@ void CPaintManagerUI::BindControls(CControlUI* control, CControlUI* parent) {
     }
     control->Attach(this, parent, true);
     control->FindBy(EnterControlName, &controlNames_, 0);
+    if (control->FindBy(FirstDropTarget, nullptr, 0) != nullptr) {
+        AcceptDrops();
+    }
 }
 
 CControlUI* CPaintManagerUI::ControlByName(const wchar_t* name) {

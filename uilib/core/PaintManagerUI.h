@@ -82,9 +82,13 @@ public:
     static bool IsHslEnabled();
     static void GetHsl(short* hue, short* saturation, short* lightness);
 
-    // Binds the manager to its window (taking the window's device context,
-    // registering it as a drop target) and clears the window's resource tables.
+    // Binds the manager to its window (taking the window's device context)
+    // and clears the window's resource tables.
     void Attach(HWND window, const wchar_t* name);
+    // Registers the window as an OLE drop target, once; called when a control
+    // of the window takes drops. Registering costs a window that takes none
+    // OLE's marshalling machinery, so it waits for such a control.
+    void AcceptDrops();
     HWND WindowHandle() const { return window_; }
     // The window's own device context, or null before Attach.
     HDC PaintDC() const { return paintDC_; }
@@ -408,7 +412,6 @@ private:
     HDC paintDC_ = nullptr;   // owned: from GetDC on the window
     CUiString name_;
     std::unique_ptr<CUiDpiScale> dpiScale_;  // created on first use
-    ULONG_PTR gdiplusToken_ = 0;
     CControlUI* root_ = nullptr;  // owned
 
     CControlUI* focus_ = nullptr;       // not owned

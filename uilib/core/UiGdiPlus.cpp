@@ -19,6 +19,16 @@ void ShutdownGdiPlus(ULONG_PTR token) {
     }
 }
 
+bool EnsureGdiPlus() {
+    // Never shut down: the process ends with it running.
+    static const ULONG_PTR token = StartGdiPlus();
+    return token != 0;
+}
+
+bool CreateGpGraphics(HDC dc, ScopedGpGraphics& graphics) {
+    return EnsureGdiPlus() && GdipCreateFromHDC(dc, graphics.Receive()) == Gdiplus::Ok;
+}
+
 Gdiplus::GpBrush* CreateGpSolidBrush(DWORD argb, ScopedGpBrush& brush) {
     Gdiplus::GpSolidFill* fill = nullptr;
     if (GdipCreateSolidFill(argb, &fill) != Gdiplus::Ok) {

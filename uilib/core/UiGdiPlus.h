@@ -10,6 +10,10 @@ namespace Orvel {
 // One GDI+ start-up per call; every token is shut down again. 0 on failure.
 ULONG_PTR StartGdiPlus();
 void ShutdownGdiPlus(ULONG_PTR token);
+// Starts GDI+ for the process the first time it is called and keeps it
+// running: a window that never draws through GDI+ never loads it. False
+// when GDI+ cannot start.
+bool EnsureGdiPlus();
 
 // A GDI+ object released when the scope ends.
 template <typename Object, Gdiplus::GpStatus(WINGDIPAPI* Delete)(Object*)>
@@ -40,5 +44,8 @@ using ScopedGpStringFormat = ScopedGdiPlus<Gdiplus::GpStringFormat, Gdiplus::Dll
 
 // A solid brush of an ARGB colour; null when GDI+ is not running.
 Gdiplus::GpBrush* CreateGpSolidBrush(DWORD argb, ScopedGpBrush& brush);
+// A GDI+ surface over a device context, GDI+ started first; false when
+// either fails.
+bool CreateGpGraphics(HDC dc, ScopedGpGraphics& graphics);
 
 }  // namespace Orvel

@@ -489,7 +489,7 @@ void CUiRender::FillColor(HDC dc, const RECT& rect, DWORD argb, CPaintManagerUI*
     }
     ScopedGpGraphics graphics;
     ScopedGpBrush brush;
-    if (GdipCreateFromHDC(dc, graphics.Receive()) != Gdiplus::Ok || CreateGpSolidBrush(argb, brush) == nullptr) {
+    if (!CreateGpGraphics(dc, graphics) || CreateGpSolidBrush(argb, brush) == nullptr) {
         return;
     }
     GdipFillRectangleI(graphics.Get(), brush.Get(), rect.left, rect.top, rect.right - rect.left,
@@ -632,7 +632,7 @@ void CUiRender::StrokeRect(HDC dc, const RECT& rect, int width, DWORD argb) {
     }
     ScopedGpGraphics graphics;
     ScopedGpPen pen;
-    if (GdipCreateFromHDC(dc, graphics.Receive()) != Gdiplus::Ok ||
+    if (!CreateGpGraphics(dc, graphics) ||
         GdipCreatePen1(argb, static_cast<Gdiplus::REAL>(width), Gdiplus::UnitWorld, pen.Receive()) != Gdiplus::Ok) {
         return;
     }

@@ -51,7 +51,7 @@ void PaintTextGdiPlus(HDC dc, CPaintManagerUI* manager, RECT& rect, const wchar_
     ScopedGpGraphics graphics;
     ScopedGpFont gdiplusFont;
     ScopedGpStringFormat stringFormat;
-    if (GdipCreateFromHDC(dc, graphics.Receive()) != Gdiplus::Ok ||
+    if (!CreateGpGraphics(dc, graphics) ||
         GdipCreateFontFromDC(dc, gdiplusFont.Receive()) != Gdiplus::Ok || !MakeStringFormat(format, stringFormat)) {
         return;
     }

@@ -132,6 +132,32 @@ TEST(PaintManagerDrawInfoTest, RecordsAreCachedPerStringPair) {
     EXPECT_EQ(nullptr, manager.LookupDrawInfo(L"", nullptr));
 }
 
+// Registering as a drop target starts OLE's marshalling for the window, so
+// a window takes drops only once one of its controls does.
+TEST(PaintManagerDropTest, AWindowIsADropTargetOnlyWhileAControlTakesDrops) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        TestWindow window([](UINT, WPARAM, LPARAM) { return false; });
+        auto registered = [&window] { return GetPropW(window.Handle(), L"OleDropTargetInterface") != nullptr; };
+        CPaintManagerUI manager;
+        manager.Attach(window.Handle(), L"drops");
+        CControlUI* root = Named(L"root");
+        ASSERT_TRUE(manager.AttachRoot(root));
+        EXPECT_FALSE(registered()) << "nothing in the tree takes drops";
+        root->SetDropTarget(true);
+        EXPECT_TRUE(registered());
+
+        TestWindow other([](UINT, WPARAM, LPARAM) { return false; });
+        CPaintManagerUI built;
+        built.Attach(other.Handle(), L"built");
+        CControlUI* dropping = Named(L"dropping");
+        dropping->SetDropTarget(true);
+        ASSERT_TRUE(built.AttachRoot(dropping));
+        EXPECT_NE(nullptr, GetPropW(other.Handle(), L"OleDropTargetInterface")) << "a tree bound with one";
+    }
+    OleUninitialize();
+}
+
 TEST(PaintManagerStylesTest, WindowListsComeBeforeSharedOnes) {
     CPaintManagerUI manager;
     CPaintManagerUI other;
