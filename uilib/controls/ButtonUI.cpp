@@ -116,6 +116,12 @@ void CButtonUI::ProcessEvent(UiEvent& event) {
             Invalidate();
         }
         return;
+    case UiEventType::CaptureLost:
+        if (state_ & (StatePushed | StateCaptured)) {
+            state_ &= ~(StatePushed | StateCaptured);
+            Invalidate();
+        }
+        return;
     case UiEventType::ButtonUp:
         if (state_ & StateCaptured) {
             state_ &= ~(StatePushed | StateCaptured);

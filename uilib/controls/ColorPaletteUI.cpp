@@ -253,6 +253,12 @@ void CColorPaletteUI::ProcessEvent(UiEvent& event) {
         Invalidate();
         break;
     }
+    case UiEventType::CaptureLost:
+        // A drag cut short still leaves the colour it reached.
+        if ((state_ & kDragging) == 0) {
+            break;
+        }
+        [[fallthrough]];
     case UiEventType::ButtonUp:
         if (IsEnabled() && manager_ != nullptr) {
             manager_->SendNotify(this, L"colorchanged", SelectedColor(), 0);

@@ -261,6 +261,7 @@ void CLinearLayoutUI::ProcessEvent(UiEvent& event) {
         }
         break;
     case UiEventType::ButtonUp:
+    case UiEventType::CaptureLost:
         if (IsDragging()) {
             EndDrag();
             return;

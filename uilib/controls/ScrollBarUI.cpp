@@ -231,6 +231,7 @@ void CScrollBarUI::ProcessEvent(UiEvent& event) {
         Press(event.mousePoint);
         return;
     case UiEventType::ButtonUp:
+    case UiEventType::CaptureLost:
         Release();
         return;
     case UiEventType::MouseMove:

@@ -136,6 +136,15 @@ void CSliderUI::ProcessEvent(UiEvent& event) {
         }
         UpdateText();
         return;
+    case UiEventType::CaptureLost:
+        // The thumb stays where the drag left it, and the window hears of it.
+        if (thumbState_ & ThumbCaptured) {
+            thumbState_ &= ~ThumbCaptured;
+            UpdateText();
+            Notify(L"valuechanged");
+            Invalidate();
+        }
+        return;
     case UiEventType::ContextMenu:
         return;
     case UiEventType::ScrollWheel:

@@ -213,6 +213,15 @@ bool CPaintManagerUI::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
         OnMouseMove(wParam, lParam);
         return false;
+    case WM_CAPTURECHANGED:
+        // Our own release clears the flag first; capturing again keeps it.
+        if (captured_ && reinterpret_cast<HWND>(lParam) != window_) {
+            OnCaptureLost();
+        }
+        return false;
+    case WM_CANCELMODE:
+        OnCaptureLost();
+        return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
@@ -525,6 +534,15 @@ void CPaintManagerUI::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam) {
         // No message follows a middle click that would release the control.
         pressed_ = nullptr;
         SendEvent(control, UiEventType::MiddleButtonUp, wParam, lParam, 0, buttons);
+    }
+}
+
+void CPaintManagerUI::OnCaptureLost() {
+    dragPending_ = false;
+    EndCapture();
+    if (CControlUI* control = pressed_) {
+        pressed_ = nullptr;
+        SendEvent(control, UiEventType::CaptureLost);
     }
 }
 

@@ -335,6 +335,8 @@ private:
     void OnMouseMove(WPARAM wParam, LPARAM lParam);
     void OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
     void OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
+    // Another window took the mouse, or the system cancelled the press.
+    void OnCaptureLost();
     void OnContextMenu(WPARAM wParam, LPARAM lParam);
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
