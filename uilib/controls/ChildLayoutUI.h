@@ -14,12 +14,14 @@ public:
     // Builds the markup file into the layout's one child; a file that cannot
     // be built leaves the layout empty.
     void OnInitialize() override;
-    // "xmlfile".
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
 
     // A file name as the layout builder takes it; read at initialisation.
     const CUiString& MarkupFile() const { return markupFile_; }
     void SetMarkupFile(const wchar_t* file) { markupFile_ = file; }
+
+protected:
+    // "xmlfile".
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     CUiString markupFile_;

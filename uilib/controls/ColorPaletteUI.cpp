@@ -273,10 +273,7 @@ void CColorPaletteUI::ProcessEvent(UiEvent& event) {
     }
 }
 
-void CColorPaletteUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CColorPaletteUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (wcscmp(name, L"palletheight") == 0) {
         SetPaletteHeight(ParseInt(value));
     } else if (wcscmp(name, L"barheight") == 0) {
@@ -284,7 +281,7 @@ void CColorPaletteUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) 
     } else if (wcscmp(name, L"thumbimage") == 0) {
         SetThumbImage(value);
     } else {
-        CControlUI::ApplyAttribute(name, value);
+        CControlUI::ApplyOwnAttribute(name, value);
     }
 }
 

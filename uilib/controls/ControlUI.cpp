@@ -28,10 +28,6 @@ constexpr CursorKeyword kCursors[] = {
     {L"sizewe", 32644},   {L"sizens", 32645},   {L"sizeall", 32646},  {L"no", 32648},     {L"hand", 32649},
 };
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 // Colours of the background attributes may have white space before the "#".
 DWORD ParseBackColor(const wchar_t* value) {
     while (*value != L'\0' && iswspace(*value)) {
@@ -94,7 +90,7 @@ const wchar_t* CControlUI::ClassName() const {
 }
 
 void* CControlUI::CastTo(const wchar_t* name) {
-    return (name != nullptr && Is(name, L"Control")) ? this : nullptr;
+    return Is(name, L"Control") ? this : nullptr;
 }
 
 UINT CControlUI::TraitFlags() const {
@@ -522,12 +518,17 @@ void CControlUI::ProcessEvent(UiEvent& event) {
 }
 
 void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr) {
+    if (name == nullptr || value == nullptr || (!TakesStyleName(name) && ApplyStyleValue(value))) {
         return;
     }
-    if (ApplyStyleValue(value)) {
-        return;
-    }
+    ApplyOwnAttribute(name, value);
+}
+
+bool CControlUI::TakesStyleName(const wchar_t*) const {
+    return false;
+}
+
+void CControlUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"pos")) {
         CUiRect rect = ParseRectValue(value);
         SetFixedOffset(rect.left >= 0 ? rect.left : rect.right, rect.top >= 0 ? rect.top : rect.bottom);

@@ -15,10 +15,6 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 // GDI+'s frame dimension of animations; the import libraries leave it out.
 const GUID kFrameDimensionTime = {0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 
@@ -59,7 +55,7 @@ const wchar_t* CGifAnimUI::ClassName() const {
 }
 
 void* CGifAnimUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"GifAnim")) {
+    if (Is(name, L"GifAnim")) {
         return this;
     }
     return CControlUI::CastTo(name);
@@ -71,10 +67,7 @@ void CGifAnimUI::OnInitialize() {
     }
 }
 
-void CGifAnimUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CGifAnimUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"bkimage")) {
         SetFile(value);
     } else if (Is(name, L"autoplay")) {
@@ -82,7 +75,7 @@ void CGifAnimUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"autosize")) {
         SetAutoSize(ParseBoolValue(value));
     } else {
-        CControlUI::ApplyAttribute(name, value);
+        CControlUI::ApplyOwnAttribute(name, value);
     }
 }
 

@@ -30,7 +30,6 @@ public:
     void ProcessEvent(UiEvent& event) override;
     void Paint(HDC dc, const RECT& paintRect) override;
     void SetVisible(bool visible = true) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
 
     // A new file stops the animation and drops the image; it is loaded at
     // the next paint.
@@ -52,6 +51,9 @@ public:
     // How long a frame stays up, in milliseconds: its own delay, or 100 ms
     // for a delay of 0.
     UINT FrameDelay(UINT frame) const;
+
+protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     // The file's bytes through GDI+; nothing is kept when it does not decode.

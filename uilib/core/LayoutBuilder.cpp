@@ -21,10 +21,6 @@ namespace {
 // Include attribute values are read into a buffer of this many units.
 constexpr int kIncludeValueUnits = 500;
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return name != nullptr && _wcsicmp(name, keyword) == 0;
-}
-
 // In document order, as later attributes override earlier ones.
 template <typename Visit>
 void ForEachAttribute(const CUiMarkupNode& node, Visit visit) {
