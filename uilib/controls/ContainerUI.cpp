@@ -422,7 +422,9 @@ bool CContainerUI::Add(CControlUI* control) {
 }
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
-    if (control == nullptr) {
+    // Refused before binding: a control bound here but left out of the list
+    // would belong to nobody.
+    if (control == nullptr || index < 0 || index > items_.Count()) {
         return false;
     }
     if (manager_ != nullptr) {

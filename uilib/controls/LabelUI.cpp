@@ -76,7 +76,10 @@ void CLabelUI::FitWidthToText(int width, int height) {
 }
 
 CUiSize CLabelUI::MeasureSize(const SIZE& available) {
-    FitWidthToText(available.cx, available.cy);
+    // The layout offers no more than the width of the last pass: a longer
+    // text is measured in all the room the label may take.
+    const CUiRect padding = TextPadding();
+    FitWidthToText(MaxWidth() - padding.left - padding.right, available.cy);
     if (fixedHeight_ != 0) {
         return CControlUI::MeasureSize(available);
     }

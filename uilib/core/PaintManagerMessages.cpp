@@ -286,7 +286,7 @@ bool CPaintManagerUI::RunMessageFilters(const CUiPtrArray& filters, UINT message
 }
 
 void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, WPARAM wParam, LPARAM lParam, wchar_t key,
-                                int keyState) {
+                                int keyState, const POINT* at) {
     if (control == nullptr) {
         return;
     }
@@ -294,7 +294,7 @@ void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, WPARAM wP
     event.type = type;
     event.sender = control;
     event.timestamp = GetTickCount();
-    event.mousePoint = lastMousePos_;
+    event.mousePoint = at != nullptr ? *at : lastMousePos_;
     event.key = key;
     event.keyState = keyState == kSampleKeyState ? SampleKeyState() : static_cast<WORD>(keyState);
     event.wParam = wParam;
@@ -580,7 +580,8 @@ bool CPaintManagerUI::OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result)
     if (control == nullptr || (control->TraitFlags() & UiTraitWantsCursor) == 0) {
         return false;
     }
-    SendEvent(control, UiEventType::SetCursor, wParam, lParam);
+    // No mouse message has brought this point yet.
+    SendEvent(control, UiEventType::SetCursor, wParam, lParam, 0, kSampleKeyState, &point);
     result = TRUE;
     return true;
 }
