@@ -1,6 +1,5 @@
 #include "ChildLayoutUI.h"
 
-#include "LayoutBuilder.h"
 #include "UiValueParser.h"
 
 namespace Orvel {
@@ -29,7 +28,7 @@ void CChildLayoutUI::OnInitialize() {
         Remove(built_);
         built_ = nullptr;
     }
-    CLayoutBuilder builder;
+    CLayoutBuilder builder(lineage_);
     CControlUI* root = builder.Build(markupFile_, nullptr, nullptr, manager_, nullptr);
     if (root == nullptr || !Add(root)) {
         delete root;

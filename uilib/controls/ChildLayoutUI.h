@@ -1,5 +1,6 @@
 #pragma once
 #include "ContainerUI.h"
+#include "LayoutBuilder.h"
 
 namespace Orvel {
 
@@ -18,6 +19,9 @@ public:
     // A file name as the layout builder takes it; read at initialisation.
     const CUiString& MarkupFile() const { return markupFile_; }
     void SetMarkupFile(const wchar_t* file) { markupFile_ = file; }
+    // Set by the builder that made this layout: its file is then built
+    // within that build's limits, and never inside one of its documents.
+    void SetLineage(const CLayoutBuilder::Lineage& lineage) { lineage_ = lineage; }
 
 protected:
     // "xmlfile".
@@ -25,6 +29,7 @@ protected:
 
 private:
     CUiString markupFile_;
+    CLayoutBuilder::Lineage lineage_;
     // What the last initialisation built, so that joining a window again
     // does not build a second copy.
     CControlUI* built_;  // not owned: a child while it is in the list

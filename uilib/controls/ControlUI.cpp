@@ -14,8 +14,10 @@ namespace Orvel {
 
 namespace {
 
-// A style whose list names a style (or itself) must not recurse forever.
+// A style whose list names a style (or itself) must not recurse forever, nor
+// branch out: K self-references at depth 8 would be K^8 attributes.
 constexpr int kMaxStyleDepth = 8;
+constexpr int kMaxStyleAttributes = 1024;  // applied from styles, per attribute of the control
 
 struct CursorKeyword {
     const wchar_t* keyword;
@@ -66,7 +68,7 @@ CControlUI::CControlUI()
       floating_(false), placing_(false), dragSource_(false), dropTarget_(false), textFromResource_(false),
       shortcut_(0), tag_(0), backColor_(0), backColor2_(0), backColor3_(0), foreColor_(0), borderColor_(0),
       focusedBorderColor_(0), colorHsl_(false), borderSize_(0), borderStyle_(0), toolTipWidth_(300), cursorId_(0),
-      styleDepth_(0) {}
+      styleDepth_(0), styleAttributes_(0) {}
 
 CControlUI::~CControlUI() {
     if (!DestroyHooks.IsEmpty()) {
@@ -657,6 +659,9 @@ void CControlUI::ApplyAttributeList(const wchar_t* list) {
     if (list == nullptr) {
         return;
     }
+    if (styleDepth_ == 0) {
+        styleAttributes_ = 0;
+    }
     if (manager_ != nullptr) {
         if (const wchar_t* style = manager_->FindStyle(list)) {
             if (styleDepth_ < kMaxStyleDepth) {
@@ -698,6 +703,9 @@ void CControlUI::ApplyAttributeListText(const wchar_t* list) {
             break;
         }
         CUiString value(valueStart, static_cast<int>(close - valueStart));
+        if (styleDepth_ > 0 && ++styleAttributes_ > kMaxStyleAttributes) {
+            break;
+        }
         ApplyAttribute(name, value);
         position = close + 1;
         if (*position != L' ') {

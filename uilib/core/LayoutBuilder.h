@@ -3,6 +3,9 @@
 #include "UiPlatform.h"
 #include "UiString.h"
 
+#include <memory>
+#include <vector>
+
 namespace Orvel {
 
 class CControlUI;
@@ -17,15 +20,29 @@ class IDialogBuilderCallback;
 // as the builder, the controls belong to their parents (the root to the
 // caller).
 class CLayoutBuilder {
+    struct BuildState;
+
 public:
     // Limits that keep a hostile or broken skin from exhausting the stack,
     // memory or time. What they leave out is written with OutputDebugStringW.
-    static constexpr int kMaxDepth = 256;           // control nesting, includes counted in
-    static constexpr int kMaxControls = 200000;     // per build, includes counted in
+    static constexpr int kMaxDepth = 256;           // control nesting, includes and child layouts counted in
+    static constexpr int kMaxControls = 200000;     // per build, includes and child layouts counted in
     static constexpr int kMaxIncludeRuns = 1000;    // per build, "count" repeats counted in
-    static constexpr int kMaxIncludeNesting = 16;
+    static constexpr int kMaxIncludeNesting = 16;   // documents inside documents, child layouts counted in
+
+    // Where a child layout sits: the documents it was built from (outermost
+    // first), its nesting, and the budget of the build that made it. The
+    // child layout's own document is built within the same limits, and
+    // never inside one of those documents.
+    struct Lineage {
+        std::vector<CUiString> documents;
+        int depth = 0;
+        std::shared_ptr<BuildState> state;
+    };
 
     CLayoutBuilder();
+    // A builder for a child layout's document.
+    explicit CLayoutBuilder(const Lineage& lineage);
     ~CLayoutBuilder();
     CLayoutBuilder(const CLayoutBuilder&) = delete;
     CLayoutBuilder& operator=(const CLayoutBuilder&) = delete;
@@ -48,9 +65,11 @@ public:
     void SetResourceModule(HINSTANCE module) { module_ = module; }
     // Elements the last build left out to stay within the limits above.
     int LeftOutCount() const;
+    // The lines the last build wrote about what it left out.
+    const std::vector<CUiString>& Report() const { return report_; }
 
 private:
-    // Shared by a build and the builds of its includes.
+    // Shared by a build, the builds of its includes and those of its child layouts.
     struct BuildState {
         int controls = 0;
         int includeRuns = 0;
@@ -63,21 +82,34 @@ private:
     // A builder for an "Include" of `includer`'s document.
     CLayoutBuilder(CLayoutBuilder* includer, int depth);
 
+    // A fresh budget, unless a child layout's lineage brought one.
+    void StartBuild();
+    // Writes what the build left out.
+    void FinishBuild();
+    CControlUI* BuildTree(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent);
     bool Load(const wchar_t* source, const wchar_t* resourceType);
     bool LoadResource(const wchar_t* source, const wchar_t* resourceType);
+    // False (and counted) when `key` is being built around this build already.
+    bool Enter(const CUiString& key);
     const wchar_t* ResourceType() const;
-    // True when `key` is being built by this builder or one that includes it.
-    bool IsIncluding(const CUiString& key) const;
-    int IncludeNesting() const;
+    // The documents this one is being built inside, outermost first.
+    std::vector<CUiString> DocumentsAround() const;
+    // For a child layout made at `depth` of this document.
+    Lineage LineageAt(int depth);
+    const CLayoutBuilder& Outermost() const;
 
     void ApplyWindowElements(CPaintManagerUI* manager);
     void ApplyWindowAttributes(CPaintManagerUI* manager);
     CControlUI* BuildChildren(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager, int depth);
-    void BuildInclude(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager, int depth);
-    CControlUI* CreateControl(const wchar_t* elementName) const;
+    // The first control of the included documents when there is no parent
+    // to take them; null otherwise.
+    CControlUI* BuildInclude(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager, int depth);
+    // Keeps `control` as the first top-level control, or deletes it when
+    // there is one already.
+    void KeepFirst(CControlUI*& first, CControlUI* control);
+    CControlUI* CreateControl(const wchar_t* elementName);
     void Configure(CControlUI* control, const CUiMarkupNode& node, CPaintManagerUI* manager) const;
-    BuildState& State() { return includer_ != nullptr ? includer_->State() : ownState_; }
-    void ReportLeftOut() const;
+    BuildState& State();
 
     CUiMarkup markup_;
     IDialogBuilderCallback* callback_ = nullptr;  // not owned
@@ -88,7 +120,12 @@ private:
     CUiString sourceKey_;         // what the current build reads, for include cycles
     CLayoutBuilder* includer_ = nullptr;  // not owned; the builder whose "Include" this is
     int baseDepth_ = 0;           // nesting of the controls an included document adds to
-    BuildState ownState_;         // used by the outermost builder only
+    std::vector<CUiString> outerDocuments_;  // a child layout's lineage
+    std::shared_ptr<BuildState> state_;      // the outermost builder's
+    bool sharesState_ = false;               // a child layout's builder: the lineage's state
+    BuildState start_;                       // the budget when the outermost build started
+    std::vector<CUiString> report_;
+    int leftOut_ = 0;
 };
 
 }  // namespace Orvel

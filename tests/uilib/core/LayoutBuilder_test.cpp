@@ -461,6 +461,53 @@ TEST_F(LayoutBuilderTest, OnlyTheFirstTopLevelControlIsBuiltWithoutAParent) {
     EXPECT_EQ(1, builder.LeftOutCount());
 }
 
+// An include right under the root adds to no parent: its first control
+// becomes the root when none came before it, and any later one is let go
+// of, not leaked.
+TEST_F(LayoutBuilderTest, IncludesUnderTheRootGiveTheRootOrNothing) {
+    struct Counted : CControlUI {
+        explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+        ~Counted() override { --*alive_; }
+        int* alive_;
+    };
+    struct Counting : IDialogBuilderCallback {
+        CControlUI* CreateCustomControl(const wchar_t* name) override {
+            return std::wstring(name) == L"Counted" ? new Counted(&alive) : nullptr;
+        }
+        int alive = 0;
+    };
+    const struct {
+        const char* what;
+        const wchar_t* skin;
+        const wchar_t* root;  // the root's name, or null for no root
+        int leftOut;
+    } cases[] = {
+        {"the only child", L"<Window><Include source=\"one.xml\"/></Window>", L"one", 0},
+        {"twice", L"<Window><Include source=\"one.xml\" count=\"2\"/></Window>", L"one", 1},
+        {"after a control", L"<Window><Counted name=\"first\"/><Include source=\"one.xml\"/></Window>", L"first", 1},
+        {"before a control", L"<Window><Include source=\"one.xml\"/><Counted name=\"second\"/></Window>", L"one", 1},
+        {"of nothing", L"<Window><Include source=\"missing.xml\"/></Window>", nullptr, 0},
+    };
+    ResourcePathScope scope(SkinFolder(L"rooted", {{L"one.xml", L"<Window><Counted name=\"one\"/></Window>"}}));
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        Counting callback;
+        {
+            CLayoutBuilder builder;
+            std::unique_ptr<CControlUI> built(builder.Build(item.skin, nullptr, &callback, &manager()));
+            if (item.root == nullptr) {
+                EXPECT_EQ(nullptr, built);
+            } else {
+                ASSERT_NE(nullptr, built);
+                EXPECT_EQ(item.root, std::wstring(built->Name().Data()));
+                EXPECT_EQ(1, callback.alive) << "only the root is left";
+            }
+            EXPECT_EQ(item.leftOut, builder.LeftOutCount());
+        }
+        EXPECT_EQ(0, callback.alive);
+    }
+}
+
 TEST(ControlFactoryTest, RegisterKeepsTheFirstCreator) {
     CControlFactory& factory = CControlFactory::Instance();
     const int count = factory.Count();
