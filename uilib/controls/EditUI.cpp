@@ -30,10 +30,7 @@ CEditUI::CEditUI()
 
 CEditUI::~CEditUI() {
     if (editWnd_ != nullptr) {
-        CEditWnd* window = editWnd_;
-        editWnd_ = nullptr;
-        window->ForgetOwner();
-        DestroyWindow(window->Handle());
+        editWnd_->Dismiss();
     }
 }
 
@@ -134,7 +131,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
         }
         focused_ = true;
         if (editWnd_ == nullptr) {
-            CEditWnd::Open(this);
+            editWnd_ = CNativeFieldWnd::Open<CEditWnd>(this);
             Invalidate();
         }
         return;
@@ -156,7 +153,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
             manager_->EndCapture();
         }
         if (HasFocus() && editWnd_ == nullptr) {
-            CEditWnd::Open(this);
+            editWnd_ = CNativeFieldWnd::Open<CEditWnd>(this);
             if (!PtInRect(&itemRect_, event.mousePoint)) {
                 return;
             }
@@ -306,7 +303,8 @@ void CEditUI::SetPassword(bool password) {
 }
 
 void CEditUI::SetPasswordChar(wchar_t ch) {
-    if (passwordChar_ == ch) {
+    // No character masks nothing: a password would show in clear.
+    if (ch == 0 || passwordChar_ == ch) {
         return;
     }
     passwordChar_ = ch;

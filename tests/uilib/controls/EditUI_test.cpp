@@ -9,9 +9,11 @@
 #include "TestControls.h"
 #include "UiControlTestHelpers.h"
 #include "UiTestWindow.h"
+#include "VerticalLayoutUI.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -269,6 +271,19 @@ TEST_F(EditTest, PasswordsAreMaskedOnTheFieldAndInTheNativeWindow) {
     EXPECT_NE(0, GetWindowLongPtrW(Native(), GWL_STYLE) & ES_PASSWORD);
 }
 
+// No character is no mask: a password must never show in clear.
+TEST_F(EditTest, AnEmptyPasswordCharacterKeepsTheMask) {
+    Open(L"password=\"true\" passwordchar=\"\" text=\"abc\"");
+    EXPECT_EQ(L'*', edit->PasswordChar());
+    edit->SetPasswordChar(0);
+    EXPECT_EQ(L'*', edit->PasswordChar());
+    Focus();
+    ASSERT_NE(nullptr, Native());
+    EXPECT_EQ(L'*', static_cast<wchar_t>(SendMessageW(Native(), EM_GETPASSWORDCHAR, 0, 0)));
+    Type(L"d");
+    EXPECT_EQ(L'*', static_cast<wchar_t>(SendMessageW(Native(), EM_GETPASSWORDCHAR, 0, 0)));
+}
+
 TEST_F(EditTest, NativeColoursComeFromTheFieldOnlyWithANativeBackColour) {
     Focus();
     TestCanvas canvas(10, 10);
@@ -328,6 +343,48 @@ TEST_F(EditTest, AFieldDestroyedWhileEditingTakesItsNativeWindowAlong) {
     Open(L"");
     UiTestWindow::PumpPending();
     EXPECT_FALSE(IsWindow(native));
+}
+
+// A "textchanged" handler may delete the field it comes from; the native
+// window that sent it is still handling its change then.
+TEST(EditLifetimeTest, AChangeHandlerMayDeleteTheField) {
+    struct Deleter : INotifyUI {
+        void Notify(UiNotify& notify) override {
+            if (notify.type != L"textchanged" || field == nullptr) {
+                return;
+            }
+            EXPECT_TRUE(root->Remove(field));
+            field = nullptr;
+            // The blocks just freed go out again at once, filled: a late read
+            // of a deleted object meets garbage instead of its old fields.
+            for (size_t size : {sizeof(CEditWnd), sizeof(CEditUI)}) {
+                for (int i = 0; i < 32; ++i) {
+                    poison.emplace_back(new unsigned char[size]);
+                    std::memset(poison.back().get(), 0xFF, size);
+                }
+            }
+        }
+        CVerticalLayoutUI* root = nullptr;
+        CEditUI* field = nullptr;
+        std::vector<std::unique_ptr<unsigned char[]>> poison;
+    } deleter;
+    UiTestWindow window{240, 80};
+    deleter.root = new CVerticalLayoutUI();
+    deleter.root->SetDefersChildDeletion(false);
+    deleter.field = new CEditUI();
+    deleter.root->Add(deleter.field);
+    ASSERT_TRUE(window.Manager().AttachRoot(deleter.root));
+    window.Manager().AddNotifier(&deleter);
+    window.Show();
+    window.Manager().FocusControl(deleter.field);
+    HWND native = deleter.field->EditWindowHandle();
+    ASSERT_NE(nullptr, native);
+    PostMessageW(native, WM_CHAR, L'x', 1);
+    UiTestWindow::PumpPending();
+    EXPECT_EQ(nullptr, deleter.field);
+    EXPECT_EQ(0, deleter.root->ItemCount());
+    EXPECT_FALSE(IsWindow(native));
+    window.Manager().RemoveNotifier(&deleter);
 }
 
 TEST(EditMarkupTest, TheBuilderMakesFieldsWithTheirAttributes) {
