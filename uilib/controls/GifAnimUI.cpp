@@ -41,7 +41,7 @@ IStream* StreamOver(const std::vector<unsigned char>& bytes) {
 
 CGifAnimUI::CGifAnimUI()
     : image_(nullptr), frameCount_(0), currentFrame_(0), autoPlay_(true), autoSize_(false), playing_(false),
-      stream_(nullptr), gdiplusToken_(0) {}
+      loadTried_(false), stream_(nullptr), gdiplusToken_(0) {}
 
 CGifAnimUI::~CGifAnimUI() {
     if (manager_ != nullptr) {
@@ -86,13 +86,16 @@ void CGifAnimUI::SetFile(const wchar_t* name) {
     file_ = name;
     Stop();
     Release();
+    loadTried_ = false;
     Invalidate();
 }
 
 void CGifAnimUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
     if (visible) {
-        Play();
+        if (autoPlay_) {
+            Play();
+        }
     } else {
         Stop();
     }
@@ -117,9 +120,12 @@ UINT CGifAnimUI::FrameDelay(UINT frame) const {
 }
 
 void CGifAnimUI::Load() {
-    if (file_.IsEmpty()) {
+    // A file that is missing or does not decode is not read again at every
+    // paint: only a new file name tries again.
+    if (file_.IsEmpty() || loadTried_) {
         return;
     }
+    loadTried_ = true;
     std::vector<unsigned char> bytes;
     if (ReadSkinFile(file_, kMaxGifFileBytes, bytes) != UiReadResult::Ok) {
         return;
@@ -207,7 +213,11 @@ void CGifAnimUI::Stop() {
 }
 
 void CGifAnimUI::ProcessEvent(UiEvent& event) {
-    if (event.type != UiEventType::Timer || event.wParam != kFrameTimerId || !playing_) {
+    if (event.type != UiEventType::Timer || event.wParam != kFrameTimerId) {
+        CControlUI::ProcessEvent(event);
+        return;
+    }
+    if (!playing_) {
         return;
     }
     if (manager_ != nullptr) {
