@@ -27,6 +27,8 @@ enum UiFindFlags : UINT {
 enum UiTraitFlags : UINT {
     UiTraitTabStop = 0x1,
     UiTraitWantsCursor = 0x2,
+    // Takes the Tab key itself instead of moving the focus (a rich edit field).
+    UiTraitWantsTab = 0x4,
 };
 
 // Anchors of a floating control: fractions of the parent's width and height.

@@ -444,7 +444,14 @@ CControlUI* CLayoutBuilder::CreateControl(const wchar_t* elementName) {
     CUiString className(L"C");
     className += elementName;
     className += L"UI";
-    CControlUI* control = CControlFactory::Instance().Create(className);
+    const CControlFactory& factory = CControlFactory::Instance();
+    CControlUI* control = factory.Create(className);
+    if (control != nullptr && factory.StandInNote(className) != nullptr) {
+        std::vector<CUiString>& standIns = State().standIns;
+        if (std::find(standIns.begin(), standIns.end(), className) == standIns.end()) {
+            standIns.push_back(className);
+        }
+    }
     if (control == nullptr) {
         control = CPaintManagerUI::CreatePluginControl(elementName);
     }
@@ -497,6 +504,12 @@ void CLayoutBuilder::FinishBuild() {
         }
     }
     leftOut_ = static_cast<int>(std::min<long long>(leftOut, INT_MAX));
+    const CControlFactory& factory = CControlFactory::Instance();
+    for (size_t i = start_.standIns.size(); i < state.standIns.size(); ++i) {
+        const CUiString& className = state.standIns[i];
+        report_.push_back(CUiString(L"Orvel layout builder: ") + className +
+                          L" has no behaviour of its own here; shown as " + factory.StandInNote(className));
+    }
     for (const CUiString& line : report_) {
         DebugLine(line);
     }

@@ -65,7 +65,8 @@ public:
     void SetResourceModule(HINSTANCE module) { module_ = module; }
     // Elements the last build left out to stay within the limits above.
     int LeftOutCount() const;
-    // The lines the last build wrote about what it left out.
+    // The lines the last build wrote: what it left out, and each class it
+    // made that has no behaviour of its own here.
     const std::vector<CUiString>& Report() const { return report_; }
 
 private:
@@ -77,6 +78,7 @@ private:
         int overBudget = 0;     // elements past kMaxControls
         int includesRefused = 0;  // cycles, nesting and runs past the limits
         int homeless = 0;       // top-level controls after the first, with no parent to take them
+        std::vector<CUiString> standIns;  // element names of classes without behaviour of their own
     };
 
     // A builder for an "Include" of `includer`'s document.
@@ -84,7 +86,7 @@ private:
 
     // A fresh budget, unless a child layout's lineage brought one.
     void StartBuild();
-    // Writes what the build left out.
+    // Writes what the build left out and the classes it stood in for.
     void FinishBuild();
     CControlUI* BuildTree(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent);
     bool Load(const wchar_t* source, const wchar_t* resourceType);

@@ -134,9 +134,10 @@ bool CPaintManagerUI::PreHandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (wParam != VK_TAB) {
             return false;
         }
-        // Rich edit fields and embedded browsers take Tab themselves.
+        // Rich edit fields that want Tab, and embedded browsers, take it themselves.
         if (focus_ != nullptr && focus_->IsVisible() && focus_->IsEnabled() &&
-            (wcsstr(focus_->ClassName(), L"RichEditUI") != nullptr ||
+            ((wcsstr(focus_->ClassName(), L"RichEditUI") != nullptr &&
+              (focus_->TraitFlags() & UiTraitWantsTab) != 0) ||
              wcsstr(focus_->ClassName(), L"WkeWebkitUI") != nullptr)) {
             return false;
         }
