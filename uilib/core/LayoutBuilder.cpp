@@ -13,6 +13,7 @@
 #include <climits>
 #include <cwchar>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Orvel {
@@ -236,6 +237,7 @@ bool CLayoutBuilder::Enter(const CUiString& key) {
     }
     if (!tooDeep && !inside) {
         sourceKey_ = key;
+        documents_.reset();
         return true;
     }
     AddLeftOut(State().includesRefused);
@@ -265,7 +267,11 @@ std::vector<CUiString> CLayoutBuilder::DocumentsAround() const {
     for (const CLayoutBuilder* builder = includer_; builder != nullptr; builder = builder->includer_) {
         chain.push_back(builder);
     }
-    std::vector<CUiString> documents = Outermost().outerDocuments_;
+    const CLayoutBuilder& outermost = Outermost();
+    std::vector<CUiString> documents;
+    if (outermost.outerDocuments_ != nullptr) {
+        documents = *outermost.outerDocuments_;
+    }
     for (auto builder = chain.rbegin(); builder != chain.rend(); ++builder) {
         documents.push_back((*builder)->sourceKey_);
     }
@@ -273,9 +279,13 @@ std::vector<CUiString> CLayoutBuilder::DocumentsAround() const {
 }
 
 CLayoutBuilder::Lineage CLayoutBuilder::LineageAt(int depth) {
+    if (documents_ == nullptr) {
+        std::vector<CUiString> documents = DocumentsAround();
+        documents.push_back(sourceKey_);
+        documents_ = std::make_shared<const std::vector<CUiString>>(std::move(documents));
+    }
     Lineage lineage;
-    lineage.documents = DocumentsAround();
-    lineage.documents.push_back(sourceKey_);
+    lineage.documents = documents_;
     lineage.depth = depth;
     lineage.state = Outermost().state_;
     return lineage;

@@ -35,7 +35,7 @@ public:
     // child layout's own document is built within the same limits, and
     // never inside one of those documents.
     struct Lineage {
-        std::vector<CUiString> documents;
+        std::shared_ptr<const std::vector<CUiString>> documents;  // shared by the child layouts of a document
         int depth = 0;
         std::shared_ptr<BuildState> state;
     };
@@ -122,7 +122,8 @@ private:
     CUiString sourceKey_;         // what the current build reads, for include cycles
     CLayoutBuilder* includer_ = nullptr;  // not owned; the builder whose "Include" this is
     int baseDepth_ = 0;           // nesting of the controls an included document adds to
-    std::vector<CUiString> outerDocuments_;  // a child layout's lineage
+    std::shared_ptr<const std::vector<CUiString>> outerDocuments_;  // a child layout's lineage
+    std::shared_ptr<const std::vector<CUiString>> documents_;       // made for the first child layout
     std::shared_ptr<BuildState> state_;      // the outermost builder's
     bool sharesState_ = false;               // a child layout's builder: the lineage's state
     BuildState start_;                       // the budget when the outermost build started
