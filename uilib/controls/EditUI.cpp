@@ -303,7 +303,7 @@ void CEditUI::SetPassword(bool password) {
 }
 
 void CEditUI::SetPasswordChar(wchar_t ch) {
-    // No character masks nothing: a password would show in clear.
+    // The null character masks nothing: the password would show in clear.
     if (ch == 0 || passwordChar_ == ch) {
         return;
     }

@@ -51,7 +51,7 @@ public:
     // a loopback address only when no other adapter has one; 0 for none.
     static DWORD LocalHostAddress();
 
-    // The native window (open or hidden), or null.
+    // The open native window, or null.
     CIPAddressWnd* NativeWindow() const { return window_; }
     bool HasNativeWindow() const { return window_ != nullptr; }
     // Makes the native window when `create` is set and there is none, then
