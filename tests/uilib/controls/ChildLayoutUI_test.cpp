@@ -119,7 +119,8 @@ TEST_F(ChildLayoutTest, SubSkinsThatHoldThemselvesOrNestWithoutEndStop) {
         {"itself, named in another case", {{L"self.xml", PageWith(L"SELF.XML")}}, 1},
         {"each other", {{L"a.xml", PageWith(L"b.xml")}, {L"b.xml", PageWith(L"a.xml")}}, 2},
         {"itself through an include",
-         {{L"outer.xml", L"<Window><VerticalLayout name=\"page\"><Include source=\"inner.xml\"/></VerticalLayout></Window>"},
+         {{L"outer.xml",
+           L"<Window><VerticalLayout name=\"page\"><Include source=\"inner.xml\"/></VerticalLayout></Window>"},
           {L"inner.xml", L"<Window><ChildLayout xmlfile=\"outer.xml\"/></Window>"}},
          1},
         {"a chain of twenty", chain, CLayoutBuilder::kMaxIncludeNesting},
@@ -128,7 +129,8 @@ TEST_F(ChildLayoutTest, SubSkinsThatHoldThemselvesOrNestWithoutEndStop) {
         SCOPED_TRACE(item.what);
         const std::wstring folder = testenv::MakeTempSubdir(L"nesting") + L"\\";
         for (const auto& file : item.files) {
-            ASSERT_TRUE(testenv::WriteFileBytes(folder + file.first, std::string(file.second.begin(), file.second.end())));
+            const std::string bytes(file.second.begin(), file.second.end());
+            ASSERT_TRUE(testenv::WriteFileBytes(folder + file.first, bytes));
         }
         UiResourceLocation::SetResourcePath(folder.c_str());
         CChildLayoutUI* child = Attach(item.files.front().first.c_str());
