@@ -106,7 +106,7 @@ void DownloadInstallManager::PrepareGameDirAndDownload() {
     switch (PrepareGameDir()) {
     case GameDirPreparation::Ready:
         // The downloader and its listeners belong to the UI thread.
-        if (!uiTasks.Post([this] { downloadManager->StartDownload(gameUrl, GamePackagePath()); })) {
+        if (!uiTasks.Post([this] { RunGuarded(&DownloadInstallManager::StartPackageDownload); })) {
             FailInstall(kInstallFailedReason);
         }
         return;
@@ -117,6 +117,10 @@ void DownloadInstallManager::PrepareGameDirAndDownload() {
         FailInstall(kOldInstallKeptReason);
         return;
     }
+}
+
+void DownloadInstallManager::StartPackageDownload() {
+    downloadManager->StartDownload(gameUrl, GamePackagePath());
 }
 
 void DownloadInstallManager::OnGameDownloadProgress(unsigned percent, int bytesPerSecond, int /*userData*/) {
@@ -161,8 +165,9 @@ void DownloadInstallManager::StartWorker(Step step) {
     }
 }
 
-// A worker's entry: nothing escapes it, and an exception is a failed install
-// like any other, so the player is never left without a way out.
+// Every step of an install runs through here, on a worker or the UI thread:
+// nothing escapes it, and an exception is a failed install like any other,
+// so the player is never left without a way out.
 void DownloadInstallManager::RunGuarded(Step step) {
     try {
         (this->*step)();

@@ -58,9 +58,11 @@ private:
     // Runs `step` on a detached worker (or here when no thread can be
     // started); an exception from it ends in the failure path.
     void StartWorker(Step step);
+    // Runs `step` here; an exception from it ends in the failure path.
     void RunGuarded(Step step);
     // On a worker: clears the Game folder, then hands the download to the UI thread.
     void PrepareGameDirAndDownload();
+    void StartPackageDownload();
     void RunInstall();
     // The one end of every failure, on any thread: the reason in the window
     // and closing allowed first, then the play event "0" (when a

@@ -12,9 +12,7 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr Clock::duration kWindow = std::chrono::seconds(1);
 
-    // Counting starts at `start`: until a whole window has passed, the rate
-    // is taken over the time since then (the wait for the first byte included).
-    explicit RateMeter(Clock::time_point start = Clock::now());
+    RateMeter() = default;
     RateMeter(const RateMeter&) = delete;
     RateMeter& operator=(const RateMeter&) = delete;
 
@@ -30,7 +28,6 @@ private:
     void DropOlderThan(Clock::time_point from);
 
     std::mutex lock_;
-    const Clock::time_point start_;
     std::deque<Sample> samples_;  // guarded by lock_; oldest first
     uint64_t windowBytes_ = 0;    // guarded by lock_; the sum of samples_
 };

@@ -213,7 +213,9 @@ class LauncherTest(E2ETestCase):
         self.assertTrue(wait_until(lambda: self.shows(window, lambda image: failure_shown(image)
                                                       and close_enabled(image)), TIMEOUT),
                         "the reason never showed")
-        self.assertEqual([("e2e-7", "0")], self.play_events(endpoint))
+        # The reason shows first, the report follows.
+        self.assertTrue(wait_until(lambda: self.play_events(endpoint) == [("e2e-7", "0")], 30),
+                        self.play_events(endpoint))
         self.assertTrue(program.running())
         self.assertEqual(0, self.click_close(window, program))
         self.screen.wait_gone(window)
