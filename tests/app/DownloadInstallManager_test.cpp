@@ -286,6 +286,8 @@ TEST(LauncherChild, RunFlow) {
     auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), testenv::Var(L"LAUNCHER_PARAMS"));
     int receiveTimeoutMs = _wtoi(testenv::Var(L"LAUNCHER_RECEIVE_TIMEOUT_MS").c_str());
     if (receiveTimeoutMs != 0) manager->SetDownloadTimeoutForTesting(receiveTimeoutMs);
+    int stallBudgetMs = _wtoi(testenv::Var(L"LAUNCHER_STALL_BUDGET_MS").c_str());
+    if (stallBudgetMs != 0) manager->SetStallBudgetForTesting(static_cast<DWORD>(stallBudgetMs));
     if (!testenv::Var(L"LAUNCHER_FREE_BYTES").empty()) manager->SetFreeSpaceQueryForTesting(&FreeSpaceFromEnvironment);
     manager->Start();
     // Whether LAUNCHER_PROBE named something that was still there when Start() returned.
@@ -499,15 +501,18 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
 }
 
 // The server sends the headers and the first 100 KB, then keeps the
-// connection open in silence. With the receive time-out shortened to 1 s the
-// download fails after it and the read retries, as any failed download does.
+// connection open in silence, on every request. With the receive time-out
+// shortened to 1 s and the stall budget to 3 s the download fails after the
+// read retries and before the reopens are spent, as any failed download does.
 TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
     std::wstring folder = MakeLauncher(L"stall", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-5",
         "game_url": ")" + ServerUrl("/stall/100000/game.zip") + "\""));
     size_t before = PlayEvents().size();
 
     SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
+    SetEnvironmentVariableW(L"LAUNCHER_STALL_BUDGET_MS", L"3000");
     FlowResult flow = RunLauncher(folder, L"", 20000);
+    SetEnvironmentVariableW(L"LAUNCHER_STALL_BUDGET_MS", nullptr);
     SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", nullptr);
 
     ASSERT_TRUE(flow.childExited);
@@ -517,6 +522,7 @@ TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
     EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
     EXPECT_FALSE(flow.Received(WM_CLOSE));
     EXPECT_TRUE(HasTraceMessage(flow, L"InternetReadFile failed! lasterror:", true));
+    EXPECT_TRUE(HasTraceMessage(flow, L"Download stalled!", true));
     EXPECT_FALSE(HasTraceMessage(flow, L"Body ended early!", true));
     EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
     StatReport report = OnePlayEventSince(before);
