@@ -69,13 +69,11 @@ bool DecompressGamePackage(HWND mainWindow) {
     MarkInstallIncomplete(dir, kDecompressFunction);
     int result = RunMiniUnzip(WideToAnsi(zip), WideToAnsi(dir));
     bool extracted = result == 0;
-    if (extracted) {
-        ClearInstallIncomplete(dir, kDecompressFunction);
-    }
     if (!extracted) {
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress Fail! unZipResult: %d", result);
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress Fail! dwErr: %d, msg: %s", 0, L"");
     } else {
+        ClearInstallIncomplete(dir, kDecompressFunction);
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress successed!");
         SendMessageW(mainWindow, WM_GAME_UNZIP_DONE, 0, 0);
     }

@@ -250,6 +250,18 @@ bool WaitForGameRecord(const std::wstring& folder) {
     return !GameRecord(folder).empty();
 }
 
+// An environment variable the child launcher reads, set for this scope.
+class ChildSetting {
+public:
+    ChildSetting(const wchar_t* name, const wchar_t* value) : name_(name) { SetEnvironmentVariableW(name, value); }
+    ~ChildSetting() { SetEnvironmentVariableW(name_, nullptr); }
+    ChildSetting(const ChildSetting&) = delete;
+    ChildSetting& operator=(const ChildSetting&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
 // The checks of a failure that reached the window: its reason, shown before
 // the play event "0" of `gameId` was sent.
 void ExpectFailureShownThenReported(const FlowResult& flow, const std::wstring& reason, size_t before,
@@ -434,9 +446,8 @@ TEST_F(LauncherFlowTest, AConfigurationThatCannotServeAnInstallStopsBeforeAnythi
         ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\keep.txt", "old install"));
         size_t before = PlayEvents().size();
 
-        SetEnvironmentVariableW(L"LAUNCHER_REPORT_WAIT_MS", c.hasConfig ? nullptr : L"1500");
+        ChildSetting reportWait(L"LAUNCHER_REPORT_WAIT_MS", c.hasConfig ? nullptr : L"1500");
         FlowResult flow = RunLauncher(folder, L"");
-        SetEnvironmentVariableW(L"LAUNCHER_REPORT_WAIT_MS", nullptr);
 
         ASSERT_TRUE(flow.childExited);
         ASSERT_EQ(3u, flow.messages.size());
@@ -509,11 +520,9 @@ TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
         "game_url": ")" + ServerUrl("/stall/100000/game.zip") + "\""));
     size_t before = PlayEvents().size();
 
-    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
-    SetEnvironmentVariableW(L"LAUNCHER_STALL_BUDGET_MS", L"3000");
+    ChildSetting receiveTimeout(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
+    ChildSetting stallBudget(L"LAUNCHER_STALL_BUDGET_MS", L"3000");
     FlowResult flow = RunLauncher(folder, L"", 20000);
-    SetEnvironmentVariableW(L"LAUNCHER_STALL_BUDGET_MS", nullptr);
-    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", nullptr);
 
     ASSERT_TRUE(flow.childExited);
     ASSERT_FALSE(flow.messages.empty());
@@ -642,9 +651,8 @@ TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
         std::wstring folder = MakeGameLauncher(L"space" + std::to_wstring(index++), c.route, "g-4");
         size_t before = PlayEvents().size();
 
-        SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", c.freeBytes);
+        ChildSetting freeBytes(L"LAUNCHER_FREE_BYTES", c.freeBytes);
         FlowResult flow = RunLauncher(folder, L"");
-        SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", nullptr);
 
         ASSERT_TRUE(flow.childExited);
         ASSERT_FALSE(flow.messages.empty());
@@ -729,9 +737,12 @@ TEST_F(LauncherFlowTest, AReinstallStoppedAnywhereNeverLeavesAGameToStart) {
             ASSERT_TRUE(testenv::WriteFileBytes(game + L"\\a-data\\" + std::to_wstring(i) + L".dat", "old"));
         }
 
-        SetEnvironmentVariableW(L"LAUNCHER_PROBE", (game + L"\\a-data|" + folder + L"\\Game.removing").c_str());
-        HANDLE child = StartLauncher(folder, L"");
-        SetEnvironmentVariableW(L"LAUNCHER_PROBE", nullptr);
+        const std::wstring probe = game + L"\\a-data|" + folder + L"\\Game.removing";
+        HANDLE child = nullptr;
+        {
+            ChildSetting probed(L"LAUNCHER_PROBE", probe.c_str());
+            child = StartLauncher(folder, L"");
+        }
         ASSERT_NE(nullptr, child);
         bool reached = false;
         while (!(reached = p.reached(folder)) && WaitForSingleObject(child, 1) == WAIT_TIMEOUT) {
@@ -798,11 +809,9 @@ TEST_F(LauncherFlowTest, AnExceptionDuringTheInstallEndsInTheFailurePath) {
     std::wstring folder = MakeGameLauncher(L"throws", "/files/game.zip", "g-15");
     size_t before = PlayEvents().size();
 
-    SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", L"100000000000");
-    SetEnvironmentVariableW(L"LAUNCHER_SPACE_QUERY_THROWS_AT", L"2");
+    ChildSetting freeBytes(L"LAUNCHER_FREE_BYTES", L"100000000000");
+    ChildSetting throwsAt(L"LAUNCHER_SPACE_QUERY_THROWS_AT", L"2");
     FlowResult flow = RunLauncher(folder, L"", 30000);
-    SetEnvironmentVariableW(L"LAUNCHER_SPACE_QUERY_THROWS_AT", nullptr);
-    SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", nullptr);
 
     ExpectFailureShownThenReported(flow, L"游戏安装失败，请重新打开启动器", before, "g-15");
     bool full = false;
