@@ -38,3 +38,12 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 endif()
+
+# zstd cross-built by scripts/setup from Debian's sources, static, per architecture.
+set(ZSTD_PREFIX ${LAUNCHER_DEPS_CACHE}/zstd-${TOOLCHAIN_PREFIX})
+if(NOT EXISTS ${ZSTD_PREFIX}/lib/libzstd.a)
+  message(FATAL_ERROR "${ZSTD_PREFIX}/lib/libzstd.a is missing: run scripts/setup")
+endif()
+add_library(zstd INTERFACE)
+target_include_directories(zstd SYSTEM INTERFACE ${ZSTD_PREFIX}/include)
+target_link_libraries(zstd INTERFACE ${ZSTD_PREFIX}/lib/libzstd.a)
