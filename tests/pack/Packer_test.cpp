@@ -1,0 +1,230 @@
+#include "Packer.h"
+
+#include "ManifestCodec.h"
+#include "ScratchFolder.h"
+#include "StoreErrorPrinter.h"
+#include "StoreLayout.h"
+#include "StorePointer.h"
+#include "StoreRebuild.h"
+#include "TestBytes.h"
+#include "TestKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace fs = std::filesystem;
+using chunkstore::StoreError;
+using korvapack::PackSummary;
+
+namespace {
+
+// Relative UTF-8 path -> bytes, for every file under `root`.
+std::map<std::string, std::string> FilesUnder(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().lexically_relative(root).generic_u8string()] = testkit::ReadFileBytes(entry.path());
+        }
+    }
+    return files;
+}
+
+// A small game of mixed content, with names outside any ANSI code page.
+void MakeGame(const testkit::ScratchFolder& folder, const std::string& name) {
+    const std::string art = testkit::RandomBytes(3 << 20, 1);
+    const std::pair<std::string, std::string> kFiles[] = {
+        {"Game.exe", testkit::RandomBytes(700 * 1024, 2)},
+        {"data/关卡/地图.pak", art + testkit::TextLikeBytes(1 << 20, 3)},
+        {"data/art-copy.pak", art},
+        {"data/한국어/🎮 save.cfg", "volume=7\n"},
+        {"data/empty.txt", ""},
+        {"scripts/main.lua", testkit::TextLikeBytes(90000, 4)},
+    };
+    for (const auto& [path, bytes] : kFiles) ASSERT_TRUE(testkit::WriteFileBytes(folder / (name + "/" + path), bytes));
+    fs::create_directories(folder / (name + "/saves"));
+}
+
+bool Pack(const fs::path& game, const fs::path& store, const std::string& version, PackSummary& summary,
+          std::string& error, const fs::path& key = {}) {
+    korvapack::Packer packer({version, game, store, key}, nullptr);
+    return packer.Run(summary, error);
+}
+
+void ExpectPacks(const fs::path& game, const fs::path& store, const std::string& version, PackSummary& summary) {
+    std::string error;
+    ASSERT_TRUE(Pack(game, store, version, summary, error)) << error;
+}
+
+}  // namespace
+
+TEST(Packer, StoreRebuildsTheGameByteForByte) {
+    testkit::ScratchFolder folder;
+    MakeGame(folder, "game");
+    PackSummary summary;
+    ExpectPacks(folder / "game", folder / "store", "1.0.0", summary);
+    EXPECT_EQ(6u, summary.files);
+    EXPECT_EQ(1u, summary.folders);
+    EXPECT_EQ(summary.chunks, summary.newChunks);
+    EXPECT_TRUE(summary.pointerWritten);
+    // The copied art shares every chunk with the level pack.
+    EXPECT_LT(summary.storedBytes, summary.gameBytes - (3u << 20));
+
+    chunkstore::Manifest manifest;
+    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "installed", &manifest));
+    EXPECT_EQ("1.0.0", manifest.version);
+    EXPECT_EQ(FilesUnder(folder / "game"), FilesUnder(folder / "installed"));
+    EXPECT_TRUE(fs::is_directory(folder / "installed/saves"));
+}
+
+TEST(Packer, SameInputGivesTheSameStoreBytes) {
+    testkit::ScratchFolder folder;
+    MakeGame(folder, "game");
+    PackSummary summary;
+    ExpectPacks(folder / "game", folder / "first", "2.1", summary);
+    ExpectPacks(folder / "game", folder / "second", "2.1", summary);
+    auto first = FilesUnder(folder / "first");
+    EXPECT_EQ(first, FilesUnder(folder / "second"));
+    EXPECT_EQ(summary.chunks + 2, first.size()) << "chunks, one manifest, the pointer";
+}
+
+TEST(Packer, NextVersionAddsOnlyItsNewChunks) {
+    testkit::ScratchFolder folder;
+    MakeGame(folder, "game");
+    PackSummary first;
+    ExpectPacks(folder / "game", folder / "store", "1.0", first);
+    // 1 KB into the middle of the level pack, a new file, a removed one.
+    std::string level = testkit::ReadFileBytes(folder / "game/data/关卡/地图.pak");
+    level.insert(level.size() / 2, testkit::RandomBytes(1024, 9));
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/data/关卡/地图.pak", level));
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/patch.txt", "fixed\n"));
+    fs::remove(folder / "game/scripts/main.lua");
+    auto before = FilesUnder(folder / "store");
+
+    PackSummary second;
+    ExpectPacks(folder / "game", folder / "store", "1.1", second);
+    EXPECT_GE(second.newChunks, 2u);
+    EXPECT_LE(second.newChunks, 4u);
+    auto after = FilesUnder(folder / "store");
+    for (const auto& [name, bytes] : before) {
+        if (name != chunkstore::kPointerName) {
+            EXPECT_EQ(bytes, after[name]) << name << " was rewritten";
+        }
+    }
+    EXPECT_EQ(before.size() + second.newChunks + 1, after.size());
+    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "installed"));
+    EXPECT_EQ(FilesUnder(folder / "game"), FilesUnder(folder / "installed"));
+}
+
+TEST(Packer, DamagedChunkInTheStoreIsWrittenAgain) {
+    testkit::ScratchFolder folder;
+    MakeGame(folder, "game");
+    PackSummary summary;
+    ExpectPacks(folder / "game", folder / "store", "1.0", summary);
+    std::string pointer = testkit::ReadFileBytes(folder / "store/latest.json");
+    chunkstore::Manifest manifest;
+    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "installed", &manifest));
+    fs::path chunk = folder / ("store/" + chunkstore::ChunkObjectName(manifest.chunks[0].id));
+    std::string good = testkit::ReadFileBytes(chunk);
+    ASSERT_TRUE(testkit::WriteFileBytes(chunk, good.substr(0, good.size() / 2)));
+    ASSERT_NE(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "again"));
+
+    ExpectPacks(folder / "game", folder / "store", "1.0", summary);
+    EXPECT_EQ(1u, summary.newChunks);
+    EXPECT_FALSE(summary.pointerWritten);
+    EXPECT_EQ(good, testkit::ReadFileBytes(chunk));
+    EXPECT_EQ(pointer, testkit::ReadFileBytes(folder / "store/latest.json"));
+}
+
+TEST(Packer, VersionRulesKeepLaunchersMovingForward) {
+    testkit::ScratchFolder folder;
+    MakeGame(folder, "game");
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "other/only.txt", "other"));
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "junk/latest.json", "{}"));
+    PackSummary summary;
+    ExpectPacks(folder / "game", folder / "store", "2.0", summary);
+    const struct {
+        const char* name;
+        std::string version;
+        const char* game;
+        const char* store;
+        const char* message;  // empty: packs
+    } kCases[] = {
+        {"older", "1.9.9", "game", "store", "older than the store's current version 2.0"},
+        {"same content again", "2.0", "game", "store", ""},
+        {"same version, other content", "2.0", "other", "store", "already published with other content"},
+        {"newer", "2.0.1", "other", "store", ""},
+        {"not a version", "2.1-beta", "other", "store", "is not a version"},
+        {"pointer of something else", "1.0", "game", "junk", "is not a store pointer"},
+        {"no game folder", "3.0", "missing", "store", "is not a folder"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        bool packed = Pack(folder / c.game, folder / c.store, c.version, summary, error);
+        EXPECT_EQ(std::string(c.message).empty(), packed) << error;
+        EXPECT_NE(std::string::npos, error.find(c.message)) << error;
+    }
+}
+
+#ifndef _WIN32
+// Names a Windows launcher could not write as they are; only a file system
+// other than Windows' can hold them.
+TEST(Packer, RefusesGamesWithNamesWindowsCannotHold) {
+    const struct {
+        const char* file;
+        const char* message;
+    } kCases[] = {
+        {"bad:name", "character not allowed"},
+        {"data/CON.txt", "reserved device name"},
+        {"dots./x", "ends with a dot or space"},
+        {"Data/A.txt", "differs only in case"},
+        {"data/A.TXT/inside", "would open the file 'data/a.txt' as its folder"},
+        {".korva-state", "reserved for the launcher"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.file);
+        testkit::ScratchFolder folder;
+        ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/data/a.txt", "a"));
+        ASSERT_TRUE(testkit::WriteFileBytes(folder / ("game/" + std::string(c.file)), "b"));
+        PackSummary summary;
+        std::string error;
+        EXPECT_FALSE(Pack(folder / "game", folder / "store", "1.0", summary, error));
+        EXPECT_NE(std::string::npos, error.find(c.message)) << error;
+        EXPECT_FALSE(fs::exists(folder / "store/latest.json"));
+    }
+}
+#endif
+
+TEST(Packer, SignedPointerVerifiesWithThePrintedKey) {
+    testkit::ScratchFolder folder;
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/a.txt", "signed content"));
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "publisher.pem", testkeys::kPrivateKeyPem));
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "public.pem", "-----BEGIN PUBLIC KEY-----\n"));
+    PackSummary summary;
+    std::string error;
+    bool packed = Pack(folder / "game", folder / "store", "1.0", summary, error, folder / "publisher.pem");
+#ifdef _WIN32
+    EXPECT_FALSE(packed);
+    EXPECT_NE(std::string::npos, error.find("cannot sign")) << error;
+    EXPECT_FALSE(fs::exists(folder / "store/latest.json"));
+#else
+    ASSERT_TRUE(packed) << error;
+    EXPECT_EQ(testkeys::kPublicKey, summary.publicKeyBase64);
+    chunkstore::StorePointer pointer;
+    ASSERT_EQ(StoreError::Ok,
+              chunkstore::DecodePointerFile(testkit::ReadFileBytes(folder / "store/latest.json"), pointer));
+    EXPECT_EQ(StoreError::Ok, chunkstore::VerifyPointerSignature(pointer, testkeys::kPublicKey));
+    EXPECT_EQ(StoreError::SignatureMismatch, chunkstore::VerifyPointerSignature(pointer, testkeys::kOtherPublicKey));
+
+    // An unsigned pack over a signed store warns; a key that is none fails.
+    ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/b.txt", "more"));
+    ASSERT_TRUE(Pack(folder / "game", folder / "store", "1.1", summary, error)) << error;
+    ASSERT_EQ(1u, summary.warnings.size());
+    EXPECT_NE(std::string::npos, summary.warnings[0].find("without --sign"));
+    EXPECT_FALSE(Pack(folder / "game", folder / "store", "1.2", summary, error, folder / "public.pem"));
+    EXPECT_NE(std::string::npos, error.find("is not an unencrypted PEM P-256 private key")) << error;
+#endif
+}
