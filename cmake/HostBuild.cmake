@@ -22,6 +22,6 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-foreach(dir store pack tests)
+foreach(dir store pack tests bench/chunkstore)
   add_subdirectory(${dir})
 endforeach()
