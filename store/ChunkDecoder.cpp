@@ -41,14 +41,7 @@ StoreError ChunkDecoder::Decode(const ChunkInfo& info, const uint8_t* stored, si
     } else if (stored[0] == static_cast<uint8_t>(ChunkEncoding::Zstd)) {
         error = DecodeFrame(payload, payloadSize, raw);
     }
-    if (error != StoreError::Ok) {
-        return error;
-    }
-    Digest digest;
-    if (!Sha256Of(raw.data(), raw.size(), digest)) {
-        return StoreError::HashUnavailable;
-    }
-    return digest == info.id ? StoreError::Ok : StoreError::ChunkHashMismatch;
+    return error == StoreError::Ok ? VerifyRawChunk(info, raw.data(), raw.size()) : error;
 }
 
 // Exactly one frame that declares the expected size and decodes to it; the
@@ -73,6 +66,17 @@ StoreError ChunkDecoder::DecodeFrame(const uint8_t* frame, size_t size, std::vec
                                                                         : StoreError::ChunkBadEncoding;
     }
     return decoded == raw.size() ? StoreError::Ok : StoreError::ChunkSizeMismatch;
+}
+
+StoreError VerifyRawChunk(const ChunkInfo& info, const uint8_t* raw, size_t size) {
+    if (size != info.rawBytes) {
+        return StoreError::ChunkSizeMismatch;
+    }
+    Digest digest;
+    if (!Sha256Of(raw, size, digest)) {
+        return StoreError::HashUnavailable;
+    }
+    return digest == info.id ? StoreError::Ok : StoreError::ChunkHashMismatch;
 }
 
 }  // namespace chunkstore

@@ -31,4 +31,8 @@ private:
     ZSTD_DCtx_s* context_;  // owned
 };
 
+// Ok when `raw` is exactly the chunk `info` names: its size and SHA-256.
+// For chunks read back from installed files before they are reused.
+StoreError VerifyRawChunk(const ChunkInfo& info, const uint8_t* raw, size_t size);
+
 }  // namespace chunkstore

@@ -1,19 +1,20 @@
 #include "InstallPlan.h"
 
-#include <unordered_map>
-
 namespace chunkstore {
 
 std::vector<PlannedChunk> PlaceChunks(const Manifest& manifest, const std::vector<uint32_t>& entries) {
+    constexpr size_t kUnplanned = ~size_t{0};
     std::vector<PlannedChunk> planned;
-    std::unordered_map<uint32_t, size_t> slotOf;
+    std::vector<size_t> slotOf(manifest.chunks.size(), kUnplanned);
     for (uint32_t index : entries) {
         const ManifestEntry& entry = manifest.entries[index];
         uint64_t offset = 0;
         for (uint32_t chunk : entry.chunks) {
-            auto slot = slotOf.emplace(chunk, planned.size());
-            if (slot.second) planned.push_back({chunk, {}, {}});
-            planned[slot.first->second].placements.push_back({index, offset});
+            if (slotOf[chunk] == kUnplanned) {
+                slotOf[chunk] = planned.size();
+                planned.push_back({chunk, {}, {}});
+            }
+            planned[slotOf[chunk]].placements.push_back({index, offset});
             offset += manifest.chunks[chunk].rawBytes;
         }
     }

@@ -79,7 +79,8 @@ StoreError ReadPayload(std::string_view payload, StorePointer& pointer) {
         return StoreError::PointerBadField;
     }
     if (!IsValidVersion(StringOf(version))) return StoreError::BadVersionText;
-    if (size.GetUint64() == 0 || size.GetUint64() > kMaxManifestBytes) return StoreError::ManifestTooLarge;
+    if (size.GetUint64() == 0) return StoreError::PointerBadField;
+    if (size.GetUint64() > kMaxManifestBytes) return StoreError::ManifestTooLarge;
     if (!ParseDigestHex(StringOf(sha256), pointer.manifestSha256)) return StoreError::PointerBadField;
     pointer.version.assign(StringOf(version));
     pointer.manifestBytes = size.GetUint64();

@@ -141,3 +141,24 @@ TEST(ChunkCodec, OneDecoderServesManyChunksAfterRefusals) {
         EXPECT_EQ(raw, std::string(out.begin(), out.end()));
     }
 }
+
+// Chunks read back from installed files are checked as fetched ones are.
+TEST(ChunkCodec, InstalledBytesAreReusedOnlyWhenTheyAreTheChunk) {
+    const std::string raw = testkit::RandomBytes(20000, 20);
+    const ChunkInfo info = InfoOf(raw, Encode(raw));
+    std::string flipped = raw;
+    flipped[123] ^= 1;
+    const struct {
+        std::string bytes;
+        StoreError expected;
+    } kCases[] = {
+        {raw, StoreError::Ok},
+        {raw.substr(1), StoreError::ChunkSizeMismatch},
+        {raw + "x", StoreError::ChunkSizeMismatch},
+        {flipped, StoreError::ChunkHashMismatch},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(c.expected, chunkstore::VerifyRawChunk(info, reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                                                         c.bytes.size()));
+    }
+}

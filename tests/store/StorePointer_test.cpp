@@ -90,7 +90,7 @@ TEST(StorePointer, HostilePointersEndInTheirRefusal) {
         {"format as text", payloadWith("\"format\":1", "\"format\":\"1\""), StoreError::PointerBadField},
         {"bad version", payloadWith("\"1.2.0\"", "\"1.2.0-rc\""), StoreError::BadVersionText},
         {"size negative", payloadWith("4096", "-1"), StoreError::PointerBadField},
-        {"size zero", payloadWith("4096", "0"), StoreError::ManifestTooLarge},
+        {"size zero", payloadWith("4096", "0"), StoreError::PointerBadField},
         {"size beyond the limit", payloadWith("4096", "68719476736"), StoreError::ManifestTooLarge},
         {"size as a fraction", payloadWith("4096", "4096.5"), StoreError::PointerBadField},
         {"digest in capitals", payloadWith("b94d27b9934d3e08a52e", "B94D27B9934D3E08A52E"), StoreError::PointerBadField},
