@@ -2,43 +2,34 @@
 
 #include "EcdsaP256.h"
 #include "GameFolderScan.h"
+#include "OpenSslPointers.h"
 
-#include <openssl/bio.h>
 #include <openssl/core_names.h>
-#include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 
 namespace korvapack {
 namespace {
 
-struct BioFree {
-    void operator()(BIO* bio) const { BIO_free(bio); }
-};
-struct PkeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct MdContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
+using chunkstore::BioPtr;
+using chunkstore::MdContextPtr;
+using chunkstore::PkeyPtr;
 
 // Refuses to ask for a passphrase: packing runs unattended.
 int NoPassphrase(char*, int, int, void*) { return 0; }
 
-std::unique_ptr<EVP_PKEY, PkeyFree> LoadKey(const std::filesystem::path& keyFile, std::string& error) {
+PkeyPtr LoadKey(const std::filesystem::path& keyFile, std::string& error) {
     std::ifstream in(keyFile, std::ios::binary);
     std::string pem((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in.good() && !in.eof()) {
         error = "cannot read the key '" + PathText(keyFile) + "'";
         return nullptr;
     }
-    std::unique_ptr<BIO, BioFree> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-    std::unique_ptr<EVP_PKEY, PkeyFree> key(
-        bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, NoPassphrase, nullptr) : nullptr);
+    BioPtr bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+    PkeyPtr key(bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, NoPassphrase, nullptr) : nullptr);
     char group[32] = {};
     if (key == nullptr || !EVP_PKEY_is_a(key.get(), "EC") ||
         EVP_PKEY_get_utf8_string_param(key.get(), OSSL_PKEY_PARAM_GROUP_NAME, group, sizeof(group), nullptr) != 1 ||
@@ -53,7 +44,7 @@ std::unique_ptr<EVP_PKEY, PkeyFree> LoadKey(const std::filesystem::path& keyFile
 
 bool SignPointerPayload(const std::filesystem::path& keyFile, std::string_view payload, std::string& signatureDer,
                         std::string& publicKeyDer, std::string& error) {
-    std::unique_ptr<EVP_PKEY, PkeyFree> key = LoadKey(keyFile, error);
+    PkeyPtr key = LoadKey(keyFile, error);
     if (key == nullptr) {
         return false;
     }
@@ -67,7 +58,7 @@ bool SignPointerPayload(const std::filesystem::path& keyFile, std::string_view p
         error = "the public half of '" + PathText(keyFile) + "' is not an uncompressed P-256 key";
         return false;
     }
-    std::unique_ptr<EVP_MD_CTX, MdContextFree> context(EVP_MD_CTX_new());
+    MdContextPtr context(EVP_MD_CTX_new());
     size_t size = 0;
     const auto* message = reinterpret_cast<const unsigned char*>(payload.data());
     if (context == nullptr || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1 ||

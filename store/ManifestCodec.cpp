@@ -16,8 +16,7 @@ namespace {
 
 const char kMagic[4] = {'K', 'V', 'M', 'F'};
 constexpr uint64_t kFormatVersion = 1;
-// The smallest encodings, to refuse counts the remaining bytes cannot hold
-// before anything is allocated for them.
+// The smallest encodings of a chunk and an entry.
 constexpr size_t kMinChunkRecordBytes = sizeof(Digest) + 2;
 constexpr size_t kMinEntryRecordBytes = 3;
 
@@ -67,10 +66,16 @@ private:
         return true;
     }
 
+    // A count of records, refused before anything is allocated for it when
+    // beyond its limit or beyond what the remaining bytes can hold.
+    bool ReadCount(uint64_t limit, StoreError tooMany, size_t minRecordBytes, uint64_t& count) {
+        if (!in_.ReadBounded(limit, tooMany, count)) return false;
+        return count <= in_.Remaining() / minRecordBytes || in_.Fail(StoreError::Truncated);
+    }
+
     bool ReadChunks(Manifest& manifest) {
         uint64_t count = 0;
-        if (!in_.ReadBounded(kMaxChunks, StoreError::TooManyChunks, count)) return false;
-        if (count > in_.Remaining() / kMinChunkRecordBytes) return in_.Fail(StoreError::Truncated);
+        if (!ReadCount(kMaxChunks, StoreError::TooManyChunks, kMinChunkRecordBytes, count)) return false;
         manifest.chunks.resize(count);
         for (ChunkInfo& chunk : manifest.chunks) {
             std::string_view id;
@@ -95,8 +100,7 @@ private:
 
     bool ReadEntries(Manifest& manifest) {
         uint64_t count = 0;
-        if (!in_.ReadBounded(kMaxEntries, StoreError::TooManyEntries, count)) return false;
-        if (count > in_.Remaining() / kMinEntryRecordBytes) return in_.Fail(StoreError::Truncated);
+        if (!ReadCount(kMaxEntries, StoreError::TooManyEntries, kMinEntryRecordBytes, count)) return false;
         manifest.entries.resize(count);
         const std::string* previous = nullptr;
         for (ManifestEntry& entry : manifest.entries) {

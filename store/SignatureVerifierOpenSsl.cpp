@@ -1,31 +1,21 @@
 #include "SignatureVerifier.h"
 
-#include <openssl/evp.h>
+#include "OpenSslPointers.h"
+
 #include <openssl/x509.h>
 
-#include <memory>
 #include <string>
 
 namespace chunkstore {
-namespace {
-
-struct PkeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct MdContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-}  // namespace
 
 StoreError VerifyP256Sha256(const P256PublicKey& key, std::string_view message, const P256Signature& signature) {
     std::string keyDer = P256PublicKeyDer(key);
     const auto* keyBytes = reinterpret_cast<const unsigned char*>(keyDer.data());
-    std::unique_ptr<EVP_PKEY, PkeyFree> pkey(d2i_PUBKEY(nullptr, &keyBytes, static_cast<long>(keyDer.size())));
+    PkeyPtr pkey(d2i_PUBKEY(nullptr, &keyBytes, static_cast<long>(keyDer.size())));
     if (pkey == nullptr) {
         return StoreError::PublisherKeyInvalid;
     }
-    std::unique_ptr<EVP_MD_CTX, MdContextFree> context(EVP_MD_CTX_new());
+    MdContextPtr context(EVP_MD_CTX_new());
     if (context == nullptr ||
         EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, pkey.get()) != 1) {
         return StoreError::HashUnavailable;

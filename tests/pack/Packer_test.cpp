@@ -32,138 +32,130 @@ std::map<std::string, std::string> FilesUnder(const fs::path& root) {
     return files;
 }
 
-// A small game of mixed content, with names outside any ANSI code page.
-void MakeGame(const testkit::ScratchFolder& folder, const std::string& name) {
-    const std::string art = testkit::RandomBytes(3 << 20, 1);
-    const std::pair<std::string, std::string> kFiles[] = {
-        {"Game.exe", testkit::RandomBytes(700 * 1024, 2)},
-        {"data/关卡/地图.pak", art + testkit::TextLikeBytes(1 << 20, 3)},
-        {"data/art-copy.pak", art},
-        {"data/한국어/🎮 save.cfg", "volume=7\n"},
-        {"data/empty.txt", ""},
-        {"scripts/main.lua", testkit::TextLikeBytes(90000, 4)},
-    };
-    for (const auto& [path, bytes] : kFiles) ASSERT_TRUE(testkit::WriteFileBytes(folder / (name + "/" + path), bytes));
-    fs::create_directories(folder / (name + "/saves"));
-}
-
 bool Pack(const fs::path& game, const fs::path& store, const std::string& version, PackSummary& summary,
           std::string& error, const fs::path& key = {}) {
     korvapack::Packer packer({version, game, store, key}, nullptr);
     return packer.Run(summary, error);
 }
 
-void ExpectPacks(const fs::path& game, const fs::path& store, const std::string& version, PackSummary& summary) {
-    std::string error;
-    ASSERT_TRUE(Pack(game, store, version, summary, error)) << error;
-}
+// A small game of mixed content, with names outside any ANSI code page,
+// in a scratch folder beside the stores the tests pack it into.
+class PackerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string art = testkit::RandomBytes(1536 * 1024, 1);
+        const std::pair<std::string, std::string> kFiles[] = {
+            {"Game.exe", testkit::RandomBytes(300 * 1024, 2)},
+            {"data/关卡/地图.pak", art + testkit::TextLikeBytes(512 * 1024, 3)},
+            {"data/art-copy.pak", art},
+            {"data/한국어/🎮 save.cfg", "volume=7\n"},
+            {"data/empty.txt", ""},
+            {"scripts/main.lua", testkit::TextLikeBytes(90000, 4)},
+        };
+        for (const auto& [path, bytes] : kFiles) ASSERT_TRUE(testkit::WriteFileBytes(game_ / path, bytes));
+        fs::create_directories(game_ / "saves");
+    }
+
+    void ExpectPacks(const std::string& store, const std::string& version) {
+        std::string error;
+        ASSERT_TRUE(Pack(game_.Path(), folder_ / store, version, summary_, error)) << error;
+    }
+
+    testkit::ScratchFolder folder_;
+    testkit::ScratchFolder game_;
+    PackSummary summary_;
+};
 
 }  // namespace
 
-TEST(Packer, StoreRebuildsTheGameByteForByte) {
-    testkit::ScratchFolder folder;
-    MakeGame(folder, "game");
-    PackSummary summary;
-    ExpectPacks(folder / "game", folder / "store", "1.0.0", summary);
-    EXPECT_EQ(6u, summary.files);
-    EXPECT_EQ(1u, summary.folders);
-    EXPECT_EQ(summary.chunks, summary.newChunks);
-    EXPECT_TRUE(summary.pointerWritten);
+TEST_F(PackerTest, StoreRebuildsTheGameByteForByte) {
+    ExpectPacks("store", "1.0.0");
+    EXPECT_EQ(6u, summary_.files);
+    EXPECT_EQ(1u, summary_.folders);
+    EXPECT_EQ(summary_.chunks, summary_.newChunks);
+    EXPECT_TRUE(summary_.pointerWritten);
     // The copied art shares every chunk with the level pack.
-    EXPECT_LT(summary.storedBytes, summary.gameBytes - (3u << 20));
+    EXPECT_LT(summary_.storedBytes, summary_.gameBytes - 1536 * 1024);
 
     chunkstore::Manifest manifest;
-    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "installed", &manifest));
+    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed", &manifest));
     EXPECT_EQ("1.0.0", manifest.version);
-    EXPECT_EQ(FilesUnder(folder / "game"), FilesUnder(folder / "installed"));
-    EXPECT_TRUE(fs::is_directory(folder / "installed/saves"));
+    EXPECT_EQ(FilesUnder(game_.Path()), FilesUnder(folder_ / "installed"));
+    EXPECT_TRUE(fs::is_directory(folder_ / "installed/saves"));
 }
 
-TEST(Packer, SameInputGivesTheSameStoreBytes) {
-    testkit::ScratchFolder folder;
-    MakeGame(folder, "game");
-    PackSummary summary;
-    ExpectPacks(folder / "game", folder / "first", "2.1", summary);
-    ExpectPacks(folder / "game", folder / "second", "2.1", summary);
-    auto first = FilesUnder(folder / "first");
-    EXPECT_EQ(first, FilesUnder(folder / "second"));
-    EXPECT_EQ(summary.chunks + 2, first.size()) << "chunks, one manifest, the pointer";
+TEST_F(PackerTest, SameInputGivesTheSameStoreBytes) {
+    ExpectPacks("first", "2.1");
+    ExpectPacks("second", "2.1");
+    auto first = FilesUnder(folder_ / "first");
+    EXPECT_EQ(first, FilesUnder(folder_ / "second"));
+    EXPECT_EQ(summary_.chunks + 2, first.size()) << "chunks, one manifest, the pointer";
 }
 
-TEST(Packer, NextVersionAddsOnlyItsNewChunks) {
-    testkit::ScratchFolder folder;
-    MakeGame(folder, "game");
-    PackSummary first;
-    ExpectPacks(folder / "game", folder / "store", "1.0", first);
+TEST_F(PackerTest, NextVersionAddsOnlyItsNewChunks) {
+    ExpectPacks("store", "1.0");
     // 1 KB into the middle of the level pack, a new file, a removed one.
-    std::string level = testkit::ReadFileBytes(folder / "game/data/关卡/地图.pak");
+    std::string level = testkit::ReadFileBytes(game_ / "data/关卡/地图.pak");
     level.insert(level.size() / 2, testkit::RandomBytes(1024, 9));
-    ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/data/关卡/地图.pak", level));
-    ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/patch.txt", "fixed\n"));
-    fs::remove(folder / "game/scripts/main.lua");
-    auto before = FilesUnder(folder / "store");
+    ASSERT_TRUE(testkit::WriteFileBytes(game_ / "data/关卡/地图.pak", level));
+    ASSERT_TRUE(testkit::WriteFileBytes(game_ / "patch.txt", "fixed\n"));
+    fs::remove(game_ / "scripts/main.lua");
+    auto before = FilesUnder(folder_ / "store");
 
-    PackSummary second;
-    ExpectPacks(folder / "game", folder / "store", "1.1", second);
-    EXPECT_GE(second.newChunks, 2u);
-    EXPECT_LE(second.newChunks, 4u);
-    auto after = FilesUnder(folder / "store");
+    ExpectPacks("store", "1.1");
+    EXPECT_GE(summary_.newChunks, 2u);
+    EXPECT_LE(summary_.newChunks, 4u);
+    auto after = FilesUnder(folder_ / "store");
     for (const auto& [name, bytes] : before) {
         if (name != chunkstore::kPointerName) {
             EXPECT_EQ(bytes, after[name]) << name << " was rewritten";
         }
     }
-    EXPECT_EQ(before.size() + second.newChunks + 1, after.size());
-    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "installed"));
-    EXPECT_EQ(FilesUnder(folder / "game"), FilesUnder(folder / "installed"));
+    EXPECT_EQ(before.size() + summary_.newChunks + 1, after.size());
+    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed"));
+    EXPECT_EQ(FilesUnder(game_.Path()), FilesUnder(folder_ / "installed"));
 }
 
-TEST(Packer, DamagedChunkInTheStoreIsWrittenAgain) {
-    testkit::ScratchFolder folder;
-    MakeGame(folder, "game");
-    PackSummary summary;
-    ExpectPacks(folder / "game", folder / "store", "1.0", summary);
-    std::string pointer = testkit::ReadFileBytes(folder / "store/latest.json");
+TEST_F(PackerTest, DamagedChunkInTheStoreIsWrittenAgain) {
+    ExpectPacks("store", "1.0");
+    std::string pointer = testkit::ReadFileBytes(folder_ / "store/latest.json");
     chunkstore::Manifest manifest;
-    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "installed", &manifest));
-    fs::path chunk = folder / ("store/" + chunkstore::ChunkObjectName(manifest.chunks[0].id));
+    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed", &manifest));
+    fs::path chunk = folder_ / ("store/" + chunkstore::ChunkObjectName(manifest.chunks[0].id));
     std::string good = testkit::ReadFileBytes(chunk);
     ASSERT_TRUE(testkit::WriteFileBytes(chunk, good.substr(0, good.size() / 2)));
-    ASSERT_NE(StoreError::Ok, testkit::RebuildFromStore(folder / "store", folder / "again"));
+    ASSERT_NE(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "again"));
 
-    ExpectPacks(folder / "game", folder / "store", "1.0", summary);
-    EXPECT_EQ(1u, summary.newChunks);
-    EXPECT_FALSE(summary.pointerWritten);
+    ExpectPacks("store", "1.0");
+    EXPECT_EQ(1u, summary_.newChunks);
+    EXPECT_FALSE(summary_.pointerWritten);
     EXPECT_EQ(good, testkit::ReadFileBytes(chunk));
-    EXPECT_EQ(pointer, testkit::ReadFileBytes(folder / "store/latest.json"));
+    EXPECT_EQ(pointer, testkit::ReadFileBytes(folder_ / "store/latest.json"));
 }
 
-TEST(Packer, VersionRulesKeepLaunchersMovingForward) {
-    testkit::ScratchFolder folder;
-    MakeGame(folder, "game");
-    ASSERT_TRUE(testkit::WriteFileBytes(folder / "other/only.txt", "other"));
-    ASSERT_TRUE(testkit::WriteFileBytes(folder / "junk/latest.json", "{}"));
-    PackSummary summary;
-    ExpectPacks(folder / "game", folder / "store", "2.0", summary);
+TEST_F(PackerTest, VersionRulesKeepLaunchersMovingForward) {
+    ASSERT_TRUE(testkit::WriteFileBytes(folder_ / "other/only.txt", "other"));
+    ASSERT_TRUE(testkit::WriteFileBytes(folder_ / "junk/latest.json", "{}"));
+    ExpectPacks("store", "2.0");
     const struct {
         const char* name;
         std::string version;
-        const char* game;
+        fs::path game;
         const char* store;
         const char* message;  // empty: packs
     } kCases[] = {
-        {"older", "1.9.9", "game", "store", "older than the store's current version 2.0"},
-        {"same content again", "2.0", "game", "store", ""},
-        {"same version, other content", "2.0", "other", "store", "already published with other content"},
-        {"newer", "2.0.1", "other", "store", ""},
-        {"not a version", "2.1-beta", "other", "store", "is not a version"},
-        {"pointer of something else", "1.0", "game", "junk", "is not a store pointer"},
-        {"no game folder", "3.0", "missing", "store", "is not a folder"},
+        {"older", "1.9.9", game_.Path(), "store", "older than the store's current version 2.0"},
+        {"same content again", "2.0", game_.Path(), "store", ""},
+        {"same version, other content", "2.0", folder_ / "other", "store", "already published with other content"},
+        {"newer", "2.0.1", folder_ / "other", "store", ""},
+        {"not a version", "2.1-beta", folder_ / "other", "store", "is not a version"},
+        {"pointer of something else", "1.0", game_.Path(), "junk", "is not a store pointer"},
+        {"no game folder", "3.0", folder_ / "missing", "store", "is not a folder"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         std::string error;
-        bool packed = Pack(folder / c.game, folder / c.store, c.version, summary, error);
+        bool packed = Pack(c.game, folder_ / c.store, c.version, summary_, error);
         EXPECT_EQ(std::string(c.message).empty(), packed) << error;
         EXPECT_NE(std::string::npos, error.find(c.message)) << error;
     }
