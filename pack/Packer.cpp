@@ -9,6 +9,7 @@
 #include "StorePointer.h"
 #include "Version.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <fstream>
@@ -35,7 +36,12 @@ bool Packer::Run(PackSummary& summary, std::string& error) {
         }
         CurrentVersion current;
         std::vector<GameItem> items;
-        if (!ReadCurrentVersion(current, error) || !ScanGameFolder(options_.gameFolder, items, error)) {
+        if (!CheckFoldersApart(error) || !ReadCurrentVersion(current, error) ||
+            !ScanGameFolder(options_.gameFolder, items, error)) {
+            return false;
+        }
+        if (std::none_of(items.begin(), items.end(), [](const GameItem& item) { return !item.folder; })) {
+            error = "'" + PathText(options_.gameFolder) + "' holds no file to pack";
             return false;
         }
         for (const GameItem& item : items) totalBytes_ += item.size;
@@ -94,6 +100,23 @@ bool Packer::Run(PackSummary& summary, std::string& error) {
         error = std::string("packing failed: ") + exception.what();
         return false;
     }
+}
+
+// A store inside the game would be packed into the game's next version.
+bool Packer::CheckFoldersApart(std::string& error) const {
+    std::error_code code;
+    std::filesystem::path game = std::filesystem::weakly_canonical(options_.gameFolder, code);
+    std::filesystem::path store = std::filesystem::weakly_canonical(options_.storeFolder, code);
+    auto within = [](const std::filesystem::path& outer, const std::filesystem::path& inner) {
+        std::filesystem::path relative = inner.lexically_relative(outer);
+        return !relative.empty() && *relative.begin() != "..";
+    };
+    if (!code && !within(game, store) && !within(store, game)) {
+        return true;
+    }
+    error = "the game folder '" + PathText(options_.gameFolder) + "' and the store folder '" +
+            PathText(options_.storeFolder) + "' must lie apart, neither inside the other";
+    return false;
 }
 
 bool Packer::ReadCurrentVersion(CurrentVersion& current, std::string& error) const {

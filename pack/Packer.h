@@ -61,6 +61,7 @@ private:
         std::string manifestName;
     };
 
+    bool CheckFoldersApart(std::string& error) const;
     bool ReadCurrentVersion(CurrentVersion& current, std::string& error) const;
     bool PackFile(const GameItem& item, std::vector<chunkstore::ChunkInfo>& chunks, std::string& error);
     bool SettleChunk(const uint8_t* raw, size_t size, chunkstore::ChunkInfo& chunk, std::string& error);

@@ -136,26 +136,31 @@ TEST_F(PackerTest, DamagedChunkInTheStoreIsWrittenAgain) {
 TEST_F(PackerTest, VersionRulesKeepLaunchersMovingForward) {
     ASSERT_TRUE(testkit::WriteFileBytes(folder_ / "other/only.txt", "other"));
     ASSERT_TRUE(testkit::WriteFileBytes(folder_ / "junk/latest.json", "{}"));
+    fs::create_directories(folder_ / "nothing/empty");
     ExpectPacks("store", "2.0");
+    const fs::path store = folder_ / "store";
     const struct {
         const char* name;
         std::string version;
         fs::path game;
-        const char* store;
+        fs::path store;
         const char* message;  // empty: packs
     } kCases[] = {
-        {"older", "1.9.9", game_.Path(), "store", "older than the store's current version 2.0"},
-        {"same content again", "2.0", game_.Path(), "store", ""},
-        {"same version, other content", "2.0", folder_ / "other", "store", "already published with other content"},
-        {"newer", "2.0.1", folder_ / "other", "store", ""},
-        {"not a version", "2.1-beta", folder_ / "other", "store", "is not a version"},
-        {"pointer of something else", "1.0", game_.Path(), "junk", "is not a store pointer"},
-        {"no game folder", "3.0", folder_ / "missing", "store", "is not a folder"},
+        {"older", "1.9.9", game_.Path(), store, "older than the store's current version 2.0"},
+        {"same content again", "2.0", game_.Path(), store, ""},
+        {"same version, other content", "2.0", folder_ / "other", store, "already published with other content"},
+        {"newer", "2.0.1", folder_ / "other", store, ""},
+        {"not a version", "2.1-beta", folder_ / "other", store, "is not a version"},
+        {"pointer of something else", "1.0", game_.Path(), folder_ / "junk", "is not a store pointer"},
+        {"no game folder", "3.0", folder_ / "missing", store, "is not a folder"},
+        {"no file in the game", "3.0", folder_ / "nothing", store, "holds no file"},
+        {"store inside the game", "3.0", game_.Path(), game_ / "data/store", "must lie apart"},
+        {"game inside the store", "3.0", folder_ / "other", folder_.Path(), "must lie apart"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         std::string error;
-        bool packed = Pack(c.game, folder_ / c.store, c.version, summary_, error);
+        bool packed = Pack(c.game, c.store, c.version, summary_, error);
         EXPECT_EQ(std::string(c.message).empty(), packed) << error;
         EXPECT_NE(std::string::npos, error.find(c.message)) << error;
     }
