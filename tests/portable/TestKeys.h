@@ -3,6 +3,9 @@
 //   openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256
 // and signatures OpenSSL made with it (openssl dgst -sha256 -sign), so that
 // the Windows build proves CNG verifies what OpenSSL signs.
+#include "Base64.h"
+
+#include <string>
 
 namespace testkeys {
 
@@ -32,5 +35,12 @@ inline constexpr const char* kPayloadSignatures[] = {
     "MEQCIGG4hIlYzkwOLm73YH9JDc2xyx/1EoRF+q63nxPv1nbPAiBQ+t7tRtddYY8JmDVAbZz+gSOAxAPxfDuopN6AZhQIOg==",
     "MEMCH0cPtC19fos9wY1fcdsFmtV2HQ5LtQRoRXhYE4qb6iYCICljNeto2zlu+mAkeGEVvjF84qpf9SBkYfl15GGAPixf",
 };
+
+// The bytes of one of the base64 texts above.
+inline std::string DerOf(const char* base64) {
+    std::string der;
+    chunkstore::Base64Decode(base64, der);
+    return der;
+}
 
 }  // namespace testkeys

@@ -127,21 +127,6 @@ TEST(ChunkCodec, DecoderRefusesChunksThatAreNotWhatTheManifestSays) {
     EXPECT_NE(StoreError::Ok, Decode(info, flipped, out));
 }
 
-TEST(ChunkCodec, OneDecoderServesManyChunksAfterRefusals) {
-    ChunkDecoder decoder;
-    std::vector<uint8_t> out;
-    for (uint64_t seed = 10; seed < 14; ++seed) {
-        std::string raw = testkit::TextLikeBytes(30000 + seed, seed);
-        std::string stored = Encode(raw);
-        std::string broken = stored.substr(0, stored.size() / 2);
-        EXPECT_NE(StoreError::Ok, decoder.Decode(InfoOf(raw, broken), reinterpret_cast<const uint8_t*>(broken.data()),
-                                                 broken.size(), out));
-        ASSERT_EQ(StoreError::Ok, decoder.Decode(InfoOf(raw, stored), reinterpret_cast<const uint8_t*>(stored.data()),
-                                                 stored.size(), out));
-        EXPECT_EQ(raw, std::string(out.begin(), out.end()));
-    }
-}
-
 // Chunks read back from installed files are checked as fetched ones are.
 TEST(ChunkCodec, InstalledBytesAreReusedOnlyWhenTheyAreTheChunk) {
     const std::string raw = testkit::RandomBytes(20000, 20);

@@ -18,11 +18,6 @@ std::string Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
-std::string Der(const char* base64) {
-    std::string der;
-    EXPECT_TRUE(Base64Decode(base64, der));
-    return der;
-}
 
 }  // namespace
 
@@ -45,14 +40,14 @@ TEST(Base64, StrictStandardAlphabetWithExactPadding) {
 
 TEST(EcdsaP256, SignaturesConvertBetweenDerAndRawExactly) {
     for (const char* base64 : testkeys::kPayloadSignatures) {
-        std::string der = Der(base64);
+        std::string der = testkeys::DerOf(base64);
         chunkstore::P256Signature signature;
         ASSERT_TRUE(chunkstore::ParseP256SignatureDer(der, signature)) << base64;
         EXPECT_EQ(der, chunkstore::P256SignatureDer(signature));
     }
     // The short r lands right-aligned behind a zero byte.
     chunkstore::P256Signature shortR;
-    ASSERT_TRUE(chunkstore::ParseP256SignatureDer(Der(testkeys::kPayloadSignatures[2]), shortR));
+    ASSERT_TRUE(chunkstore::ParseP256SignatureDer(testkeys::DerOf(testkeys::kPayloadSignatures[2]), shortR));
     EXPECT_EQ(0, shortR.rs[0]);
     EXPECT_EQ(0x47, shortR.rs[1]);
 }
@@ -87,7 +82,7 @@ TEST(EcdsaP256, MalformedDerSignaturesAreRefused) {
 }
 
 TEST(EcdsaP256, OnlyUncompressedP256KeysInOpenSslsDerShape) {
-    std::string der = Der(testkeys::kPublicKey);
+    std::string der = testkeys::DerOf(testkeys::kPublicKey);
     chunkstore::P256PublicKey key;
     ASSERT_TRUE(chunkstore::ParseP256PublicKeyDer(der, key));
     EXPECT_EQ(der, chunkstore::P256PublicKeyDer(key));

@@ -97,13 +97,3 @@ TEST(UpdatePlan, FetchesOnlyNewChunksOfChangedFilesAndRemovesWhatWentAway) {
     EXPECT_EQ("gone.dll", installed.entries[h.installedCopies[0].entry].path);
     EXPECT_EQ(0u, h.installedCopies[0].offset);
 }
-
-TEST(UpdatePlan, SameManifestChangesNothing) {
-    Manifest manifest = Make("1.0", {{"a", "AB"}, {"b", "B"}}, {"c"});
-    chunkstore::UpdatePlan plan = chunkstore::PlanUpdate(manifest, manifest);
-    EXPECT_EQ(3u, plan.unchanged.size());
-    EXPECT_TRUE(plan.changed.empty());
-    EXPECT_TRUE(plan.removed.empty());
-    EXPECT_TRUE(plan.chunks.empty());
-    EXPECT_EQ(0u, plan.bytesToFetch);
-}

@@ -19,11 +19,6 @@ namespace {
 
 const char kHelloSha[] = "b94d27b9934d3e08a52e52d7da7dabfac484efe37a5380ee9088f7ace2efcde9";
 
-std::string Der(const char* base64) {
-    std::string der;
-    EXPECT_TRUE(chunkstore::Base64Decode(base64, der)) << base64;
-    return der;
-}
 
 // latest.json around a payload given as JSON text (escaped here).
 std::string PointerWithPayload(const std::string& payload, const std::string& extra = "") {
@@ -44,7 +39,7 @@ TEST(StorePointer, WrittenPointerReadsBackFieldForField) {
     ASSERT_TRUE(chunkstore::ParseDigestHex(kHelloSha, digest));
     std::string payload = chunkstore::MakePointerPayload("1.2.0", 4096, digest);
     EXPECT_EQ(testkeys::kSignedPayload, payload);
-    for (std::string signature : {std::string(), Der(testkeys::kPayloadSignatures[0])}) {
+    for (std::string signature : {std::string(), testkeys::DerOf(testkeys::kPayloadSignatures[0])}) {
         StorePointer pointer;
         ASSERT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signature), pointer));
         EXPECT_EQ("1.2.0", pointer.version);
@@ -125,9 +120,9 @@ TEST(StorePointer, SignatureHoldsOnlyForItsPayloadAndKey) {
     const std::string payload = testkeys::kSignedPayload;
     std::string tampered = payload;
     tampered.replace(tampered.find("4096"), 4, "4097");
-    std::string longForm = Der(testkeys::kPayloadSignatures[1]);
+    std::string longForm = testkeys::DerOf(testkeys::kPayloadSignatures[1]);
     longForm.insert(1, "\x81");
-    std::string offCurveKey = Der(testkeys::kPublicKey);
+    std::string offCurveKey = testkeys::DerOf(testkeys::kPublicKey);
     offCurveKey.back() ^= 1;
 
     const struct {
@@ -136,29 +131,29 @@ TEST(StorePointer, SignatureHoldsOnlyForItsPayloadAndKey) {
         std::string key;
         StoreError expected;
     } kCases[] = {
-        {"signature with a padded s", pointerOf(payload, Der(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
+        {"signature with a padded s", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
          StoreError::Ok},
-        {"signature of full-length r and s", pointerOf(payload, Der(testkeys::kPayloadSignatures[1])),
+        {"signature of full-length r and s", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[1])),
          testkeys::kPublicKey, StoreError::Ok},
-        {"signature with a short r", pointerOf(payload, Der(testkeys::kPayloadSignatures[2])), testkeys::kPublicKey,
+        {"signature with a short r", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[2])), testkeys::kPublicKey,
          StoreError::Ok},
-        {"another publisher's key", pointerOf(payload, Der(testkeys::kPayloadSignatures[0])),
+        {"another publisher's key", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
          testkeys::kOtherPublicKey, StoreError::SignatureMismatch},
-        {"tampered payload", pointerOf(tampered, Der(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
+        {"tampered payload", pointerOf(tampered, testkeys::DerOf(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
          StoreError::SignatureMismatch},
         {"unsigned", pointerOf(payload, ""), testkeys::kPublicKey, StoreError::PointerUnsigned},
         {"signature not DER", pointerOf(payload, longForm), testkeys::kPublicKey, StoreError::SignatureMalformed},
-        {"key not base64", pointerOf(payload, Der(testkeys::kPayloadSignatures[0])), "not a key",
+        {"key not base64", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])), "not a key",
          StoreError::PublisherKeyInvalid},
-        {"key of another shape", pointerOf(payload, Der(testkeys::kPayloadSignatures[0])),
-         chunkstore::Base64Encode(Der(testkeys::kPublicKey).substr(0, 60)), StoreError::PublisherKeyInvalid},
+        {"key of another shape", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
+         chunkstore::Base64Encode(testkeys::DerOf(testkeys::kPublicKey).substr(0, 60)), StoreError::PublisherKeyInvalid},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.expected, chunkstore::VerifyPointerSignature(c.pointer, c.key));
     }
     // A point off the curve never verifies, whichever step notices.
-    EXPECT_NE(StoreError::Ok, chunkstore::VerifyPointerSignature(pointerOf(payload, Der(testkeys::kPayloadSignatures[0])),
+    EXPECT_NE(StoreError::Ok, chunkstore::VerifyPointerSignature(pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
                                                                  chunkstore::Base64Encode(offCurveKey)));
 }
 
