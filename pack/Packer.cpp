@@ -1,7 +1,6 @@
 #include "Packer.h"
 
 #include "Base64.h"
-#include "ManifestBuilder.h"
 #include "ManifestCodec.h"
 #include "PointerSigner.h"
 #include "Sha256Hasher.h"
@@ -30,69 +29,22 @@ Packer::Packer(PackOptions options, PackProgress* progress)
 bool Packer::Run(PackSummary& summary, std::string& error) {
     try {
         summary_ = PackSummary();
+        CurrentVersion current;
+        std::vector<GameItem> items;
         if (!chunkstore::IsValidVersion(options_.version)) {
             error = "'" + options_.version + "' is not a version: use dotted numbers such as 1.4.2";
             return false;
         }
-        CurrentVersion current;
-        std::vector<GameItem> items;
         if (!CheckFoldersApart(error) || !ReadCurrentVersion(current, error) ||
             !ScanGameFolder(options_.gameFolder, items, error)) {
             return false;
         }
-        if (std::none_of(items.begin(), items.end(), [](const GameItem& item) { return !item.folder; })) {
-            error = "'" + PathText(options_.gameFolder) + "' holds no file to pack";
-            return false;
-        }
-        for (const GameItem& item : items) totalBytes_ += item.size;
-
         chunkstore::ManifestBuilder builder(options_.version);
-        for (const GameItem& item : items) {
-            if (item.folder) {
-                builder.AddFolder(item.path);
-                ++summary_.folders;
-                continue;
-            }
-            std::vector<chunkstore::ChunkInfo> chunks;
-            if (!PackFile(item, chunks, error)) return false;
-            builder.AddFile(item.path, item.size, std::move(chunks));
-            ++summary_.files;
-            summary_.gameBytes += item.size;
-        }
-        chunkstore::Manifest manifest = builder.Build();
-        std::string bytes = chunkstore::EncodeManifest(manifest);
-        // The launcher's reader is the judge of what ships.
-        chunkstore::Manifest check;
-        chunkstore::StoreError refused =
-            chunkstore::DecodeManifest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), check);
-        if (refused != chunkstore::StoreError::Ok) {
-            error = "the manifest would be refused: " + Describe(refused);
-            return false;
-        }
+        std::string manifest;
         chunkstore::Digest digest;
-        if (!chunkstore::Sha256Of(bytes.data(), bytes.size(), digest)) {
-            error = "SHA-256 is not available";
+        if (!PackItems(items, builder, error) || !EncodeManifest(builder.Build(), manifest, digest, error) ||
+            !Publish(current, manifest, digest, error)) {
             return false;
-        }
-        for (const chunkstore::ChunkInfo& chunk : manifest.chunks) summary_.storedBytes += chunk.storedBytes;
-        summary_.chunks = manifest.chunks.size();
-        summary_.manifestName = chunkstore::ManifestObjectName(options_.version, digest);
-        summary_.manifestBytes = bytes.size();
-
-        bool sameVersion = current.exists && chunkstore::CompareVersions(current.version, options_.version) == 0;
-        if (sameVersion && current.manifestName != summary_.manifestName) {
-            error = "version " + current.version + " is already published with other content; pack it as a newer version";
-            return false;
-        }
-        if (!WriteManifest(bytes, summary_.manifestName, error)) return false;
-        if (current.signedPointer && options_.keyFile.empty()) {
-            summary_.warnings.push_back("the store's pointer was signed; without --sign, launchers that check the "
-                                        "publisher key will refuse this one");
-        }
-        // The same content again needs a new pointer only to sign it.
-        if (!sameVersion || !options_.keyFile.empty()) {
-            std::string payload = chunkstore::MakePointerPayload(options_.version, bytes.size(), digest);
-            if (!WritePointer(payload, error)) return false;
         }
         summary = summary_;
         return true;
@@ -100,6 +52,69 @@ bool Packer::Run(PackSummary& summary, std::string& error) {
         error = std::string("packing failed: ") + exception.what();
         return false;
     }
+}
+
+bool Packer::PackItems(const std::vector<GameItem>& items, chunkstore::ManifestBuilder& builder, std::string& error) {
+    if (std::none_of(items.begin(), items.end(), [](const GameItem& item) { return !item.folder; })) {
+        error = "'" + PathText(options_.gameFolder) + "' holds no file to pack";
+        return false;
+    }
+    doneBytes_ = 0;
+    totalBytes_ = 0;
+    for (const GameItem& item : items) totalBytes_ += item.size;
+    for (const GameItem& item : items) {
+        if (item.folder) {
+            builder.AddFolder(item.path);
+            ++summary_.folders;
+            continue;
+        }
+        std::vector<chunkstore::ChunkInfo> chunks;
+        if (!PackFile(item, chunks, error)) return false;
+        builder.AddFile(item.path, item.size, std::move(chunks));
+        ++summary_.files;
+        summary_.gameBytes += item.size;
+    }
+    return true;
+}
+
+bool Packer::EncodeManifest(const chunkstore::Manifest& manifest, std::string& bytes, chunkstore::Digest& digest,
+                            std::string& error) {
+    bytes = chunkstore::EncodeManifest(manifest);
+    // The launcher's reader is the judge of what ships.
+    chunkstore::Manifest check;
+    chunkstore::StoreError refused =
+        chunkstore::DecodeManifest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), check);
+    if (refused != chunkstore::StoreError::Ok) {
+        error = "the manifest would be refused: " + Describe(refused);
+        return false;
+    }
+    if (!chunkstore::Sha256Of(bytes.data(), bytes.size(), digest)) {
+        error = "SHA-256 is not available";
+        return false;
+    }
+    for (const chunkstore::ChunkInfo& chunk : manifest.chunks) summary_.storedBytes += chunk.storedBytes;
+    summary_.chunks = manifest.chunks.size();
+    summary_.manifestName = chunkstore::ManifestObjectName(options_.version, digest);
+    summary_.manifestBytes = bytes.size();
+    return true;
+}
+
+// The manifest, then the pointer; the same content again needs a new
+// pointer only to sign it.
+bool Packer::Publish(const CurrentVersion& current, const std::string& manifest, const chunkstore::Digest& digest,
+                     std::string& error) {
+    bool sameVersion = current.exists && chunkstore::CompareVersions(current.version, options_.version) == 0;
+    if (sameVersion && current.manifestName != summary_.manifestName) {
+        error = "version " + current.version + " is already published with other content; pack it as a newer version";
+        return false;
+    }
+    if (!WriteManifest(manifest, summary_.manifestName, error)) return false;
+    if (sameVersion && options_.keyFile.empty()) return true;
+    if (current.signedPointer && options_.keyFile.empty()) {
+        summary_.warnings.push_back("the store's pointer was signed; without --sign, launchers that check the "
+                                    "publisher key will refuse this one");
+    }
+    return WritePointer(chunkstore::MakePointerPayload(options_.version, manifest.size(), digest), error);
 }
 
 // A store inside the game would be packed into the game's next version.

@@ -4,6 +4,7 @@
 #include "Chunker.h"
 #include "GameFolderScan.h"
 #include "Manifest.h"
+#include "ManifestBuilder.h"
 #include "StoreFolder.h"
 
 #include <cstdint>
@@ -63,6 +64,11 @@ private:
 
     bool CheckFoldersApart(std::string& error) const;
     bool ReadCurrentVersion(CurrentVersion& current, std::string& error) const;
+    bool PackItems(const std::vector<GameItem>& items, chunkstore::ManifestBuilder& builder, std::string& error);
+    bool EncodeManifest(const chunkstore::Manifest& manifest, std::string& bytes, chunkstore::Digest& digest,
+                        std::string& error);
+    bool Publish(const CurrentVersion& current, const std::string& manifest, const chunkstore::Digest& digest,
+                 std::string& error);
     bool PackFile(const GameItem& item, std::vector<chunkstore::ChunkInfo>& chunks, std::string& error);
     bool SettleChunk(const uint8_t* raw, size_t size, chunkstore::ChunkInfo& chunk, std::string& error);
     bool WriteManifest(const std::string& bytes, const std::string& name, std::string& error) const;

@@ -216,7 +216,12 @@ TEST(Packer, SignedPointerVerifiesWithThePrintedKey) {
     EXPECT_EQ(StoreError::Ok, chunkstore::VerifyPointerSignature(pointer, testkeys::kPublicKey));
     EXPECT_EQ(StoreError::SignatureMismatch, chunkstore::VerifyPointerSignature(pointer, testkeys::kOtherPublicKey));
 
-    // An unsigned pack over a signed store warns; a key that is none fails.
+    // The same content again leaves the signed pointer alone, without a word;
+    // an unsigned pack of a new version warns; a key that is none fails.
+    std::string signedPointer = testkit::ReadFileBytes(folder / "store/latest.json");
+    ASSERT_TRUE(Pack(folder / "game", folder / "store", "1.0", summary, error)) << error;
+    EXPECT_TRUE(summary.warnings.empty());
+    EXPECT_EQ(signedPointer, testkit::ReadFileBytes(folder / "store/latest.json"));
     ASSERT_TRUE(testkit::WriteFileBytes(folder / "game/b.txt", "more"));
     ASSERT_TRUE(Pack(folder / "game", folder / "store", "1.1", summary, error)) << error;
     ASSERT_EQ(1u, summary.warnings.size());
