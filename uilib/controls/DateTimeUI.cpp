@@ -48,9 +48,9 @@ void CDateTimeUI::UpdateText() {
 
 void CDateTimeUI::OpenNativeWindow(bool create) {
     if (window_ != nullptr) {
-        window_->Init();
+        window_->Reopen();
     } else if (create) {
-        window_ = CNativeFieldWnd::Open<CDateTimeWnd>(this);
+        CNativeFieldWnd::Open(this, window_);
     }
 }
 

@@ -65,7 +65,7 @@ void CDateTimeWnd::ForgetOwner() {
 }
 
 void CDateTimeWnd::OnWindowGone() {
-    if (owner_ != nullptr) {
+    if (owner_ != nullptr && owner_->window_ == this) {
         owner_->window_ = nullptr;
     }
 }

@@ -11,16 +11,15 @@ class CDateTimeUI;
 // its calendar is dropped down) or when the calendar closes.
 class CDateTimeWnd final : public CNativeFieldWnd {
 public:
-    // Makes the picker at the first call, then hands it the field's date,
-    // shows it without activation and gives it the focus.
-    bool Init() override;
-
     const wchar_t* WindowClass() const override;
     const wchar_t* SuperclassName() const override;
 
 private:
     friend class CNativeFieldWnd;
 
+    // Makes the picker at the first call, then hands it the field's date,
+    // shows it without activation and gives it the focus.
+    bool Init() override;
     explicit CDateTimeWnd(CDateTimeUI* owner);
     ~CDateTimeWnd() override;
 

@@ -131,7 +131,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
         }
         focused_ = true;
         if (editWnd_ == nullptr) {
-            editWnd_ = CNativeFieldWnd::Open<CEditWnd>(this);
+            CNativeFieldWnd::Open(this, editWnd_);
             Invalidate();
         }
         return;
@@ -153,7 +153,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
             manager_->EndCapture();
         }
         if (HasFocus() && editWnd_ == nullptr) {
-            editWnd_ = CNativeFieldWnd::Open<CEditWnd>(this);
+            CNativeFieldWnd::Open(this, editWnd_);
             if (!PtInRect(&itemRect_, event.mousePoint)) {
                 return;
             }

@@ -124,7 +124,9 @@ void CEditWnd::ForgetOwner() {
 void CEditWnd::OnWindowGone() {
     if (owner_ != nullptr) {
         owner_->Invalidate();
-        owner_->editWnd_ = nullptr;
+        if (owner_->editWnd_ == this) {
+            owner_->editWnd_ = nullptr;
+        }
     }
 }
 

@@ -14,8 +14,6 @@ class CPaintManagerUI;
 // with a caret mark of its own.
 class CEditWnd final : public CNativeFieldWnd {
 public:
-    // Creates the window over the owner's text area and selects its text.
-    bool Init() override;
     // The owner's text area in the window's client coordinates, cut by its
     // ancestors; empty when an ancestor hides it.
     CUiRect CalcEditRect() const;
@@ -28,6 +26,8 @@ public:
 private:
     friend class CNativeFieldWnd;
 
+    // Creates the window over the owner's text area and selects its text.
+    bool Init() override;
     explicit CEditWnd(CEditUI* owner);
     ~CEditWnd() override;
 

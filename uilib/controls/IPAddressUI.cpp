@@ -149,9 +149,9 @@ void CIPAddressUI::OpenNativeWindow(bool create) {
         SetAddress(HostAddress());
     }
     if (window_ != nullptr) {
-        window_->Init();
+        window_->Reopen();
     } else if (create) {
-        window_ = CNativeFieldWnd::Open<CIPAddressWnd>(this);
+        CNativeFieldWnd::Open(this, window_);
     }
 }
 

@@ -59,7 +59,7 @@ void CIPAddressWnd::ForgetOwner() {
 }
 
 void CIPAddressWnd::OnWindowGone() {
-    if (owner_ != nullptr) {
+    if (owner_ != nullptr && owner_->window_ == this) {
         owner_->window_ = nullptr;
     }
 }

@@ -12,16 +12,15 @@ class CIPAddressUI;
 // as it was; both close the window as well.
 class CIPAddressWnd final : public CNativeFieldWnd {
 public:
-    // Makes the control at the first call, then places it over the field,
-    // hands it the field's address, shows it and gives it the focus.
-    bool Init() override;
-
     const wchar_t* WindowClass() const override;
     const wchar_t* SuperclassName() const override;
 
 private:
     friend class CNativeFieldWnd;
 
+    // Makes the control at the first call, then places it over the field,
+    // hands it the field's address, shows it and gives it the focus.
+    bool Init() override;
     explicit CIPAddressWnd(CIPAddressUI* owner);
     ~CIPAddressWnd() override;
 

@@ -21,6 +21,12 @@ bool CNativeFieldWnd::Start() {
     return made;
 }
 
+void CNativeFieldWnd::Reopen() {
+    if (!opening_ && !gone_) {
+        Init();
+    }
+}
+
 void CNativeFieldWnd::Dismiss() {
     ForgetOwner();
     if (Handle() != nullptr) {

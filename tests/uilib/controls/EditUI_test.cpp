@@ -28,6 +28,13 @@ constexpr RECT kFieldPos = {10, 10, 210, 40};
 constexpr POINT kInField = {100, 25};
 constexpr POINT kElsewhere = {100, 60};
 
+BOOL CALLBACK CountEditWindows(HWND child, LPARAM count) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    *reinterpret_cast<int*>(count) += std::wstring(name) == L"EditWnd" ? 1 : 0;
+    return TRUE;
+}
+
 // A field 200 x 30 on white, and a plain control below it to click on.
 class EditTest : public ::testing::Test {
 protected:
@@ -269,6 +276,30 @@ TEST_F(EditTest, PasswordsAreMaskedOnTheFieldAndInTheNativeWindow) {
     edit->SetPassword(true);
     EXPECT_EQ(L'#', static_cast<wchar_t>(SendMessageW(Native(), EM_GETPASSWORDCHAR, 0, 0)));
     EXPECT_NE(0, GetWindowLongPtrW(Native(), GWL_STYLE) & ES_PASSWORD);
+}
+
+// The focus may come back to the field while its native window is being
+// made (a window manager reactivating the window, say): one native window
+// opens, and the field keeps it.
+TEST_F(EditTest, FocusComingBackWhileTheNativeWindowIsMadeOpensNoSecondOne) {
+    bool again = true;
+    window.SetHook([&](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+        if (message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_CREATE && again) {
+            again = false;
+            UiEvent event;
+            event.type = UiEventType::SetFocus;
+            edit->HandleEvent(event);
+        }
+        return false;
+    });
+    Focus();
+    window.SetHook(nullptr);
+    EXPECT_FALSE(again);
+    ASSERT_NE(nullptr, Native());
+    EXPECT_TRUE(IsWindowVisible(Native()));
+    int natives = 0;
+    EnumChildWindows(window.Handle(), &CountEditWindows, reinterpret_cast<LPARAM>(&natives));
+    EXPECT_EQ(1, natives);
 }
 
 // No character is no mask: a password must never show in clear.
