@@ -292,14 +292,15 @@ TEST_F(EditTest, FocusComingBackWhileTheNativeWindowIsMadeOpensNoSecondOne) {
         }
         return false;
     });
-    Focus();
+    window.Manager().FocusControl(edit);
     window.SetHook(nullptr);
     EXPECT_FALSE(again);
-    ASSERT_NE(nullptr, Native());
-    EXPECT_TRUE(IsWindowVisible(Native()));
     int natives = 0;
     EnumChildWindows(window.Handle(), &CountEditWindows, reinterpret_cast<LPARAM>(&natives));
     EXPECT_EQ(1, natives);
+    UiTestWindow::PumpPending();
+    ASSERT_NE(nullptr, Native());
+    EXPECT_TRUE(IsWindowVisible(Native()));
 }
 
 // No character is no mask: a password must never show in clear.
