@@ -1,7 +1,9 @@
 #include "DownloadInstallManager.h"
 
+#include "FailureReasons.h"
 #include "GameConfig.h"
 #include "GameDownloadManager.h"
+#include "GameFolder.h"
 #include "GameLaunch.h"
 #include "HttpDownloader.h"
 #include "PackageExtraction.h"
@@ -15,14 +17,8 @@
 #include <thread>
 
 namespace {
-const wchar_t kGameFolder[] = L"Game";
-const wchar_t kPackageFile[] = L".\\Game\\GameSetup.zip";
-const wchar_t kDownloadFailedReason[] = L"游戏下载失败，请检查网络后重新打开启动器";
-const wchar_t kInstallFailedReason[] = L"游戏安装失败，请重新打开启动器";
-const wchar_t kChecksumFailedReason[] = L"游戏包校验失败，请重新打开启动器";
-const wchar_t kDiskSpaceReason[] = L"磁盘空间不足，请清理磁盘后重新打开启动器";
-// Fixed text: logging from a handler must not allocate.
-const wchar_t kInstallFunction[] = L"DownloadInstallManager::RunInstall";
+// Fixed text: logging a failed allocation must not allocate.
+const wchar_t kWorkerFunction[] = L"DownloadInstallManager::RunGuarded";
 }  // namespace
 
 DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& commandLine)
@@ -41,8 +37,8 @@ void DownloadInstallManager::Start() {
     if (!backgroundPath.empty()) {
         SendText(WM_GAME_BACKGROUND, CombinePath(GetModuleDir(), backgroundPath));
     }
-    std::wstring gameDir = CombinePath(GetModuleDir(), kGameFolder);
-    if (!startPath.empty() && PathExists(CombinePath(gameDir, startPath))) {
+    std::wstring gameDir = GameDir();
+    if (!startPath.empty() && PathExists(GameFilePath(startPath))) {
         // A launcher stopped during extraction leaves a game that only looks installed.
         if (!IsInstallIncomplete(gameDir)) {
             StartGame();
@@ -60,6 +56,10 @@ void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
     downloadManager->SetReceiveTimeout(milliseconds);
 }
 
+void DownloadInstallManager::SetStallBudgetForTesting(DWORD milliseconds) {
+    downloadManager->SetStallBudget(milliseconds);
+}
+
 void DownloadInstallManager::SetFreeSpaceQueryForTesting(FreeSpaceQuery query) {
     freeSpaceQuery = query;
     downloadManager->SetFreeSpaceQuery(query);
@@ -72,28 +72,55 @@ void DownloadInstallManager::InitConfig() {
     config.gameUrl = gameUrl;
     config.totalSize = totalSize;
     config.gameId = gameId;
-    ReadGameConfig(CombinePath(GetModuleDir(), kGameConfigFile), config);
+    configRead = ReadGameConfig(CombinePath(GetModuleDir(), kGameConfigFile), config);
     startPath = config.startPath;
     backgroundPath = config.backgroundPath;
     gameUrl = config.gameUrl;
     totalSize = config.totalSize;
     gameId = config.gameId;
     packageSha256 = config.sha256;
+    packageSha256Malformed = config.sha256Malformed;
 }
 
+// Each refusal comes before anything on disk changes.
 void DownloadInstallManager::DownloadGame() {
     if (gameUrl.empty()) {
         TRACE_LOG(TRACE_LEVEL_INFORMATION, L"游戏链接为空！");
+        FailInstall(kNoGameUrlReason);
         return;
     }
-    std::wstring dir = CombinePath(GetModuleDir(), L"./Game");
-    if (PathExists(dir)) {
-        RemoveDir(dir);
+    if (startPath.empty()) {
+        TRACE_LOG(TRACE_LEVEL_INFORMATION, L"游戏启动路径为空！");
+        FailInstall(kNoStartPathReason);
+        return;
     }
-    if (!PathExists(dir)) {
-        CreateDirs(dir);
+    if (packageSha256Malformed) {
+        FailInstall(kMalformedChecksumReason);
+        return;
     }
-    downloadManager->StartDownload(gameUrl, CombinePath(dir, L"GameSetup.zip"));
+    // Removing an old install may take minutes: the window paints meanwhile.
+    StartWorker(&DownloadInstallManager::PrepareGameDirAndDownload);
+}
+
+void DownloadInstallManager::PrepareGameDirAndDownload() {
+    switch (PrepareGameDir()) {
+    case GameDirPreparation::Ready:
+        // The downloader and its listeners belong to the UI thread.
+        if (!uiTasks.Post([this] { RunGuarded(&DownloadInstallManager::StartPackageDownload); })) {
+            FailInstall(kInstallFailedReason);
+        }
+        return;
+    case GameDirPreparation::NotWritable:
+        FailInstall(kNotWritableReason);
+        return;
+    case GameDirPreparation::OldInstallKept:
+        FailInstall(kOldInstallKeptReason);
+        return;
+    }
+}
+
+void DownloadInstallManager::StartPackageDownload() {
+    downloadManager->StartDownload(gameUrl, GamePackagePath());
 }
 
 void DownloadInstallManager::OnGameDownloadProgress(unsigned percent, int bytesPerSecond, int /*userData*/) {
@@ -121,40 +148,53 @@ bool DownloadInstallManager::OnGameBackground(const std::wstring& imagePath) {
 
 void DownloadInstallManager::OnGameDownloadFinish(const std::wstring* /*packagePath*/, unsigned resultCode) {
     downloadResult = resultCode;
+    StartWorker(&DownloadInstallManager::RunInstall);
+}
+
+void DownloadInstallManager::StartWorker(Step step) {
     // The manager lives until the process ends, so the plain pointer stays valid.
     DownloadInstallManager* manager = this;
     try {
-        std::thread([manager] { manager->RunInstallGuarded(); }).detach();
+        std::thread([manager, step] { manager->RunGuarded(step); }).detach();
     } catch (const std::exception& error) {
-        // Without a thread the install runs here: the window would otherwise
-        // wait for it for ever, with closing disabled.
-        TRACE_LOG_AS(L"DownloadInstallManager::OnGameDownloadFinish", TRACE_LEVEL_ERROR,
-                     L"install thread not started: %hs", error.what());
-        RunInstallGuarded();
+        // Without a thread the step runs here: the window would otherwise
+        // wait for it for ever.
+        TRACE_LOG_AS(L"DownloadInstallManager::StartWorker", TRACE_LEVEL_ERROR, L"worker not started: %hs",
+                     error.what());
+        RunGuarded(step);
     }
 }
 
-void DownloadInstallManager::RunInstallGuarded() {
+// Every step of an install runs through here, on a worker or the UI thread:
+// nothing escapes it, and an exception is a failed install like any other,
+// so the player is never left without a way out.
+void DownloadInstallManager::RunGuarded(Step step) {
     try {
-        RunInstall();
+        (this->*step)();
+        return;
     } catch (const std::exception& error) {
-        TRACE_LOG_AS(kInstallFunction, TRACE_LEVEL_ERROR, L"install failed: %hs", error.what());
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"install failed: %hs", error.what());
     } catch (...) {
-        TRACE_LOG_AS(kInstallFunction, TRACE_LEVEL_ERROR, L"install failed: unknown exception");
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"install failed: unknown exception");
+    }
+    try {
+        FailInstall(kInstallFailedReason);
+    } catch (...) {
+        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"install failure not shown");
     }
 }
 
 // The checks run in the order a player meets their causes: the disk before
 // the body, the transfer, the package's digest, the disk before extraction.
 void DownloadInstallManager::RunInstall() {
-    std::wstring package = CombinePath(GetModuleDir(), kPackageFile);
+    std::wstring package = GamePackagePath();
     if (downloadResult != Success) {
         // What arrived is known to be incomplete: it is never unpacked.
         TRACE_LOG(TRACE_LEVEL_ERROR, L"download failed! code:%u", downloadResult);
         if (PathExists(package)) {
             RemoveFile(package);
         }
-        FailInstall(downloadResult == NoDiskSpace ? kDiskSpaceReason : kDownloadFailedReason);
+        FailInstall(DownloadFailureReason(downloadResult));
         return;
     }
     if (!PackageMatchesChecksum(package)) {
@@ -164,7 +204,7 @@ void DownloadInstallManager::RunInstall() {
     }
     if (!PackageFitsOnDisk(package)) {
         RemoveFile(package);
-        FailInstall(kDiskSpaceReason);
+        FailInstall(kNoDiskSpaceReason);
         return;
     }
     if (DecompressionGame()) {
@@ -175,8 +215,29 @@ void DownloadInstallManager::RunInstall() {
 }
 
 void DownloadInstallManager::FailInstall(const wchar_t* reason) {
-    ReportGamePlay(false);
     SendText(WM_GAME_INSTALL_FAILED, reason);
+    if (!configRead) {
+        return;
+    }
+    if (!OnWindowThread()) {
+        ReportGamePlay(false);
+        return;
+    }
+    const std::wstring id = gameId;
+    try {
+        std::thread([id] {
+            try {
+                ::ReportGamePlay(id, false);
+            } catch (...) {
+            }
+        }).detach();
+    } catch (const std::exception&) {
+        ReportGamePlay(false);
+    }
+}
+
+bool DownloadInstallManager::OnWindowThread() const {
+    return GetWindowThreadProcessId(mainWindow, nullptr) == GetCurrentThreadId();
 }
 
 bool DownloadInstallManager::PackageMatchesChecksum(const std::wstring& package) {
@@ -202,8 +263,7 @@ bool DownloadInstallManager::PackageFitsOnDisk(const std::wstring& package) {
     if (!UnpackedSize(package, unpacked)) {
         return true;
     }
-    return HasRoomFor(freeSpaceQuery, CombinePath(GetModuleDir(), kGameFolder), unpacked,
-                      L"DownloadInstallManager::PackageFitsOnDisk");
+    return HasRoomFor(freeSpaceQuery, GameDir(), unpacked, L"DownloadInstallManager::PackageFitsOnDisk");
 }
 
 bool DownloadInstallManager::DecompressionGame() {
@@ -214,12 +274,17 @@ bool DownloadInstallManager::RemoveFile(const std::wstring& path) {
     return RemoveGameFile(path);
 }
 
-void DownloadInstallManager::RemoveDir(const std::wstring& path) {
-    RemoveGameDir(path);
+bool DownloadInstallManager::RemoveDir(const std::wstring& path) {
+    return RemoveGameDir(path);
 }
 
 void DownloadInstallManager::StartGame() {
-    LaunchGame(mainWindow, startPath, launchParams, gameId);
+    if (LaunchGame(mainWindow, startPath, launchParams, gameId)) {
+        return;
+    }
+    // An installed game is started with the window still hidden.
+    SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
+    FailInstall(kLaunchFailedReason);
 }
 
 void DownloadInstallManager::ReportGamePlay(bool success) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "DiskSpace.h"
 #include "Platform.h"
+#include "UiThreadTasks.h"
 
 #include <cstdint>
 #include <memory>
@@ -34,23 +35,41 @@ public:
     void Start();
     // Lets a test wait less for a silent download connection; before Start().
     void SetDownloadTimeoutForTesting(int milliseconds);
+    // Lets a test see a stalled download give up in seconds; before Start().
+    void SetStallBudgetForTesting(DWORD milliseconds);
     // Lets a test say how much room the disk has; before Start().
     void SetFreeSpaceQueryForTesting(FreeSpaceQuery query);
     void InitConfig();
+    // Ends in the failure path when the configuration cannot serve an
+    // install; otherwise clears the Game folder on a worker and then starts
+    // the download on the UI thread.
     void DownloadGame();
 
     bool DecompressionGame();
     bool RemoveFile(const std::wstring& path);
-    void RemoveDir(const std::wstring& path);
+    bool RemoveDir(const std::wstring& path);
+    // Launches the installed game; a game that does not start ends in the
+    // failure path, with the window shown.
     void StartGame();
     void ReportGamePlay(bool success);
 
 private:
-    // The install thread's entry: nothing escapes it.
-    void RunInstallGuarded();
+    using Step = void (DownloadInstallManager::*)();
+    // Runs `step` on a detached worker (or here when no thread can be
+    // started); an exception from it ends in the failure path.
+    void StartWorker(Step step);
+    // Runs `step` here; an exception from it ends in the failure path.
+    void RunGuarded(Step step);
+    // On a worker: clears the Game folder, then hands the download to the UI thread.
+    void PrepareGameDirAndDownload();
+    void StartPackageDownload();
     void RunInstall();
-    // Play event "0" and the failure message with `reason`: the end of a failed install.
+    // The one end of every failure, on any thread: the reason in the window
+    // and closing allowed first, then the play event "0" (when a
+    // configuration named the game), sent off the UI thread so the window
+    // keeps painting meanwhile.
     void FailInstall(const wchar_t* reason);
+    bool OnWindowThread() const;
     // False when the package's digest is not the configured one.
     bool PackageMatchesChecksum(const std::wstring& package);
     // False when the unpacked game is known not to fit beside the package.
@@ -65,8 +84,11 @@ private:
     std::wstring launchParams;
     std::wstring gameId;
     std::string packageSha256;  // lower-case hex; "" when the configuration gives none
+    bool packageSha256Malformed = false;
+    bool configRead = false;
     uint64_t totalSize = 0;
     FreeSpaceQuery freeSpaceQuery = &QueryFreeDiskSpace;
     // Written on the UI thread before the install thread that reads it starts.
     unsigned downloadResult = 0;
+    UiThreadTasks uiTasks;  // of the thread that creates the manager
 };

@@ -1,35 +1,29 @@
 #include "FolderTree.h"
 
+#include "Paths.h"
 #include "Platform.h"
+#include "ScopedHandle.h"
 
 #include <vector>
 
 namespace {
 
-class EntryHandle {
-public:
-    explicit EntryHandle(HANDLE handle) : handle_(handle) {}
-    ~EntryHandle() { Close(); }
-    EntryHandle(const EntryHandle&) = delete;
-    EntryHandle& operator=(const EntryHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE handle) {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-        handle_ = handle;
-    }
-    void Close() { Reset(INVALID_HANDLE_VALUE); }
-
-private:
-    HANDLE handle_;  // owned
+// What an open handle itself is; a listing only says what stood there a moment before.
+struct EntryKind {
+    bool folder = false;
+    bool link = false;
 };
 
-struct FolderEntry {
-    std::wstring name;
-    DWORD attributes = 0;
-    DWORD reparseTag = 0;
+class TreeRemoval {
+public:
+    explicit TreeRemoval(const FolderListedHook& afterListing) : afterListing_(afterListing) {}
+
+    bool RemoveEntry(const std::wstring& folder, const std::wstring& realFolder, const std::wstring& name);
+
+private:
+    bool EmptyFolder(const std::wstring& folder, const std::wstring& realFolder);
+
+    const FolderListedHook& afterListing_;
 };
 
 // Opens the entry itself: Windows then hands out the link, not its target.
@@ -39,35 +33,23 @@ HANDLE OpenEntry(const std::wstring& path) {
                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-// "" when the file system cannot tell.
-std::wstring FinalPath(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD units = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),
-                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (units == 0) {
-            return std::wstring();
-        }
-        if (units < path.size()) {
-            path.resize(units);
-            return path;
-        }
-        path.resize(units);
+// Junctions and symbolic links, not cloud placeholders and other reparse
+// points that hold real content. Wine marks a Unix link to a folder with the
+// attribute alone, without a tag.
+bool QueryKind(HANDLE handle, EntryKind& kind) {
+    FILE_ATTRIBUTE_TAG_INFO info = {};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info))) {
+        return false;
     }
-    return std::wstring();
+    kind.folder = (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    kind.link = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                (info.ReparseTag == 0 || IsReparseTagNameSurrogate(info.ReparseTag));
+    return true;
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
                                 TRUE) == CSTR_EQUAL;
-}
-
-// Junctions and symbolic links, not cloud placeholders and other reparse
-// points that hold real content. Wine marks a Unix link to a folder with the
-// attribute alone, without a tag.
-bool IsLink(const FolderEntry& entry) {
-    return (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           (entry.reparseTag == 0 || IsReparseTagNameSurrogate(entry.reparseTag));
 }
 
 // Wine opens every link as its target, whatever the flags say, and shows a
@@ -104,12 +86,12 @@ bool ReplaceFileLink(const std::wstring& folder, const std::wstring& path, const
         DeleteFileW(stand);
         return false;
     }
-    EntryHandle handle(OpenEntry(path));
-    return handle.IsOpen() && NamesItself(handle.Get(), expected) && DeleteOpenEntry(handle.Get());
+    ScopedHandle handle(OpenEntry(path));
+    return handle.Valid() && NamesItself(handle.Get(), expected) && DeleteOpenEntry(handle.Get());
 }
 
 // Listed in full before anything is deleted, so deleting never disturbs the listing.
-bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) {
+bool ListFolder(const std::wstring& folder, std::vector<std::wstring>& names) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
@@ -119,7 +101,7 @@ bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) {
     do {
         std::wstring name = data.cFileName;
         if (name != L"." && name != L"..") {
-            entries.push_back({name, data.dwFileAttributes, data.dwReserved0});
+            names.push_back(name);
         }
     } while (FindNextFileW(find, &data));
     bool complete = GetLastError() == ERROR_NO_MORE_FILES;
@@ -127,32 +109,43 @@ bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) {
     return complete;
 }
 
-bool RemoveEntry(const std::wstring& folder, const std::wstring& realFolder, const FolderEntry& entry);
-
 // `realFolder` is where the folder's handle really leads; "" when unknown.
-bool EmptyFolder(const std::wstring& folder, const std::wstring& realFolder) {
-    std::vector<FolderEntry> entries;
-    bool removed = ListFolder(folder, entries);
-    for (const FolderEntry& entry : entries) {
-        removed = RemoveEntry(folder, realFolder, entry) && removed;
+// The folder stays open without sharing deletion while it is emptied, so it
+// cannot be renamed away and replaced by a link meanwhile. Listing shares a
+// folder with readers and writers, so the two handles get along.
+bool TreeRemoval::EmptyFolder(const std::wstring& folder, const std::wstring& realFolder) {
+    ScopedHandle pin(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    EntryKind kind;
+    if (!pin.Valid() || !QueryKind(pin.Get(), kind) || !kind.folder || kind.link ||
+        !NamesItself(pin.Get(), realFolder)) {
+        return false;
+    }
+    std::vector<std::wstring> names;
+    bool removed = ListFolder(folder, names);
+    if (afterListing_) {
+        afterListing_(folder);
+    }
+    for (const std::wstring& name : names) {
+        removed = RemoveEntry(folder, realFolder, name) && removed;
     }
     return removed;
 }
 
-bool RemoveEntry(const std::wstring& folder, const std::wstring& realFolder, const FolderEntry& entry) {
-    const std::wstring path = folder + L"\\" + entry.name;
-    const std::wstring expected = realFolder.empty() ? std::wstring() : realFolder + L"\\" + entry.name;
-    EntryHandle handle(OpenEntry(path));
-    if (!handle.IsOpen()) {
+bool TreeRemoval::RemoveEntry(const std::wstring& folder, const std::wstring& realFolder, const std::wstring& name) {
+    const std::wstring path = folder + L"\\" + name;
+    const std::wstring expected = realFolder.empty() ? std::wstring() : realFolder + L"\\" + name;
+    ScopedHandle handle(OpenEntry(path));
+    EntryKind kind;
+    if (!handle.Valid() || !QueryKind(handle.Get(), kind)) {
         return false;
     }
-    const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!NamesItself(handle.Get(), expected)) {
         handle.Close();
         // A folder reached only through its target cannot be removed safely.
-        return !isFolder && ReplaceFileLink(folder, path, expected);
+        return !kind.folder && ReplaceFileLink(folder, path, expected);
     }
-    if (isFolder && !IsLink(entry)) {
+    if (kind.folder && !kind.link) {
         std::wstring realPath = expected.empty() ? std::wstring() : FinalPath(handle.Get());
         // Listing a folder shares it with readers and writers only, not with a deleter.
         handle.Close();
@@ -160,30 +153,16 @@ bool RemoveEntry(const std::wstring& folder, const std::wstring& realFolder, con
             return false;
         }
         handle.Reset(OpenEntry(path));
-        if (!handle.IsOpen() || !NamesItself(handle.Get(), expected)) {
+        if (!handle.Valid() || !NamesItself(handle.Get(), expected)) {
             return false;
         }
     }
     return DeleteOpenEntry(handle.Get());
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    DWORD units = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (units == 0) {
-        return std::wstring();
-    }
-    std::wstring full(units, L'\0');
-    units = GetFullPathNameW(path.c_str(), units, &full[0], nullptr);
-    full.resize(units);
-    while (full.size() > 3 && full.back() == L'\\') {
-        full.pop_back();
-    }
-    return full;
-}
-
 }  // namespace
 
-bool RemoveFolderTree(const std::wstring& path) {
+bool RemoveFolderTree(const std::wstring& path, const FolderListedHook& afterListing) {
     const std::wstring full = FullPath(path);
     const size_t cut = full.find_last_of(L'\\');
     if (full.empty() || cut == std::wstring::npos || cut + 1 == full.size()) {
@@ -198,13 +177,5 @@ bool RemoveFolderTree(const std::wstring& path) {
     FindClose(find);
     const std::wstring folder = full.substr(0, cut);
     // The parent is followed wherever it leads: only what lies below it is ours to judge.
-    std::wstring realFolder;
-    EntryHandle parent(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (parent.IsOpen()) {
-        realFolder = FinalPath(parent.Get());
-        parent.Close();
-    }
-    return RemoveEntry(folder, realFolder, {data.cFileName, data.dwFileAttributes, data.dwReserved0});
+    return TreeRemoval(afterListing).RemoveEntry(folder, FinalPath(folder), data.cFileName);
 }

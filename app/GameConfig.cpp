@@ -38,16 +38,18 @@ void ReadSize(const rapidjson::Value& info, const char* key, uint64_t& field) {
     }
 }
 
-// Optional, but a digest given wrongly must not pass unnoticed: the
-// publisher meant the package to be checked.
-void ReadSha256(const rapidjson::Value& info, std::string& field) {
+// Optional, but a digest given wrongly must not turn the check off: the
+// publisher meant the package to be checked. Any value present counts as given.
+void ReadSha256(const rapidjson::Value& info, GameConfig& config) {
     rapidjson::Value::ConstMemberIterator member = info.FindMember("sha256");
     if (member == info.MemberEnd()) {
         return;
     }
     if (!member->value.IsString() ||
-        !ParseSha256Hex(std::string(member->value.GetString(), member->value.GetStringLength()), field)) {
-        TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"sha256格式错误，已忽略！");
+        !ParseSha256Hex(std::string(member->value.GetString(), member->value.GetStringLength()), config.sha256)) {
+        config.sha256.clear();
+        config.sha256Malformed = true;
+        TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"sha256格式错误！");
     }
 }
 
@@ -62,12 +64,12 @@ struct FileCloser {
 
 }  // namespace
 
-void ReadGameConfig(const std::wstring& path, GameConfig& config) {
+bool ReadGameConfig(const std::wstring& path, GameConfig& config) {
     try {
         FileCloser closer{fopen(WideToAnsi(path).c_str(), "r")};
         if (closer.file == nullptr) {
             TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"打开配置文件失败！");
-            return;
+            return false;
         }
         std::vector<char> buffer(kReadBufferBytes);
         rapidjson::FileReadStream stream(closer.file, buffer.data(), buffer.size());
@@ -77,22 +79,24 @@ void ReadGameConfig(const std::wstring& path, GameConfig& config) {
         document.ParseStream<rapidjson::kParseDefaultFlags | rapidjson::kParseIterativeFlag>(stream);
         if (document.HasParseError()) {
             TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json失败！");
-            return;
+            return false;
         }
         if (!document.IsObject()) {
-            return;
+            return false;
         }
         rapidjson::Value::ConstMemberIterator info = document.FindMember("GameInfo");
         if (info == document.MemberEnd() || !info->value.IsObject()) {
-            return;
+            return false;
         }
         ReadString(info->value, "start_path", config.startPath);
         ReadString(info->value, "background", config.backgroundPath);
         ReadString(info->value, "game_url", config.gameUrl);
         ReadSize(info->value, "file_size", config.totalSize);
         ReadString(info->value, "game_id", config.gameId);
-        ReadSha256(info->value, config.sha256);
+        ReadSha256(info->value, config);
+        return true;
     } catch (...) {
         TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json异常！");
     }
+    return false;
 }

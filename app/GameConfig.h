@@ -10,6 +10,7 @@ struct GameConfig {
     uint64_t totalSize = 0;       // bytes, shown before the server reports a size
     std::wstring gameId;
     std::string sha256;           // the package's digest in lower-case hex; "" when not given
+    bool sha256Malformed = false; // given, but not 64 hexadecimal digits: nothing may be installed
 };
 
 // Relative to the executable's folder.
@@ -17,5 +18,6 @@ extern const wchar_t kGameConfigFile[];
 
 // Reads the configuration file into `config`. A missing key, or one of
 // another type, leaves its field as it was; failures are logged on behalf of
-// DownloadInstallManager::InitConfig and never thrown.
-void ReadGameConfig(const std::wstring& path, GameConfig& config);
+// DownloadInstallManager::InitConfig and never thrown. False when there is
+// no configuration to speak of: no file, no JSON, or no GameInfo object.
+bool ReadGameConfig(const std::wstring& path, GameConfig& config);

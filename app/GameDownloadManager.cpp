@@ -20,6 +20,10 @@ void GameDownloadManager::SetFreeSpaceQuery(FreeSpaceQuery query) {
     downloader->SetFreeSpaceQuery(query);
 }
 
+void GameDownloadManager::SetStallBudget(unsigned long milliseconds) {
+    downloader->SetStallBudget(milliseconds);
+}
+
 void GameDownloadManager::StartDownload(const std::wstring& downloadUrl, const std::wstring& packagePath) {
     url = downloadUrl;
     filePath = packagePath;

@@ -31,6 +31,8 @@ public:
     void SetReceiveTimeout(int milliseconds) { receiveTimeoutMs = milliseconds; }
     // How the downloader learns the package volume's free space.
     void SetFreeSpaceQuery(FreeSpaceQuery query);
+    // Lets a test shorten the downloader's stall budget.
+    void SetStallBudget(unsigned long milliseconds);
 
 private:
     std::weak_ptr<DownloadInstallManager> owner;

@@ -1,6 +1,6 @@
 #include "GameLaunch.h"
 
-#include "Paths.h"
+#include "GameFolder.h"
 #include "StatHelper.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
@@ -12,12 +12,12 @@
 #include <ctime>
 #include <exception>
 
-void LaunchGame(HWND mainWindow, const std::wstring& startPath, const std::wstring& launchParams,
+bool LaunchGame(HWND mainWindow, const std::wstring& startPath, const std::wstring& launchParams,
                 const std::wstring& gameId) {
     if (startPath.empty()) {
-        return;
+        return false;
     }
-    const std::wstring gamePath = CombinePath(CombinePath(GetModuleDir(), L"Game"), startPath);
+    const std::wstring gamePath = GameFilePath(startPath);
     TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"启动游戏gamepath:%s，param:%s",
                  gamePath.c_str(), launchParams.c_str());
 
@@ -25,16 +25,16 @@ void LaunchGame(HWND mainWindow, const std::wstring& startPath, const std::wstri
     const INT_PTR result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", gamePath.c_str(), launchParams.c_str(), nullptr, SW_SHOW));
     const bool started = result > 32;
-    if (started) {
-        TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"调起应用成功！successCode:%d",
-                     static_cast<int>(result));
-    } else {
+    if (!started) {
         TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"调起应用失败！errorCode:%d",
                      static_cast<int>(result));
+        return false;
     }
-
-    ReportGamePlay(gameId, started);
+    TRACE_LOG_AS(L"DownloadInstallManager::StartGame", TRACE_LEVEL_INFORMATION, L"调起应用成功！successCode:%d",
+                 static_cast<int>(result));
+    ReportGamePlay(gameId, true);
     SendMessageW(mainWindow, WM_CLOSE, 0, 0);
+    return true;
 }
 
 void ReportGamePlay(const std::wstring& gameId, bool success) {

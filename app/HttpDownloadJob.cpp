@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
-#include <ctime>
+#include <chrono>
+#include <climits>
 #include <exception>
 #include <memory>
 #include <new>
@@ -17,32 +18,14 @@ namespace {
 // Every line of a run names the worker's entry point, whichever step writes it.
 const wchar_t kWorkerFunction[] = L"CHttpDownloader::DownloadThreadProc";
 
-class ScopedInternetHandle {
-public:
-    ScopedInternetHandle() = default;
-    ~ScopedInternetHandle() { Reset(nullptr); }
-    ScopedInternetHandle(const ScopedInternetHandle&) = delete;
-    ScopedInternetHandle& operator=(const ScopedInternetHandle&) = delete;
-    void Reset(HINTERNET handle) {
-        if (handle_)
-            InternetCloseHandle(handle_);
-        handle_ = handle;
-    }
-    HINTERNET Get() const { return handle_; }
-
-private:
-    HINTERNET handle_ = nullptr;
+struct CloseInternetHandle {
+    void operator()(HINTERNET handle) const { InternetCloseHandle(handle); }
 };
+using ScopedInternetHandle = ScopedHandleOf<HINTERNET, CloseInternetHandle>;
 
 // A host that has not answered by then will not; a caller's longer time-out
 // is meant for reads that wait on a slow link.
 constexpr DWORD kMaxConnectTimeoutMs = 15000;
-
-// clock() counts milliseconds with this runtime.
-DWORD ElapsedMs(clock_t from, clock_t to) {
-    clock_t elapsed = to - from;
-    return elapsed > 0 ? static_cast<DWORD>(elapsed) : 1;
-}
 
 // The doubling stops here, so a long run of empty reopens never waits minutes.
 constexpr int kMaxPauseDoublings = 3;
@@ -152,7 +135,7 @@ unsigned HttpDownloadJob::Transfer() {
     if (code != Success)
         return code;
     Post(WM_HTTPDOWNLOAD_TOTALSIZE, 0, static_cast<LPARAM>(contentLength));
-    const std::wstring validator = QueryValidator(c);
+    Validator validator = QueryValidator(c);
 
     ScopedHandle file;
     if (!filePath_.empty()) {
@@ -173,15 +156,19 @@ unsigned HttpDownloadJob::Transfer() {
     }
     HANDLE target = file.Valid() ? file.Get() : nullptr;
     Progress progress;
+    progress.lastGrowth = RateMeter::Clock::now();
     code = ReadBody(c, target, buffer.get(), contentLength, progress);
     return Resume(code, target, buffer.get(), contentLength, validator, progress);
 }
 
 unsigned HttpDownloadJob::Resume(unsigned code, HANDLE file, char* buffer, DWORD contentLength,
-                                 const std::wstring& validator, Progress& progress) {
+                                 Validator& validator, Progress& progress) {
     int emptyConnections = progress.receivedOnConnection == 0 ? 1 : 0;
     for (int reopen = 1; reopen <= kMaxReopens && IsResumable(code, contentLength); ++reopen) {
-        if (!PauseUnlessAbandoned(ReopenPauseMs(emptyConnections)))
+        const DWORD pause = ReopenPauseMs(emptyConnections);
+        if (!WithinStallBudget(progress, pause + ConnectWaitMs() + ReceiveWaitMs()))
+            return Stalled;
+        if (!PauseUnlessAbandoned(pause))
             return code;
         TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_WARNING, L"Reopen %d of %d at offset:%I64u, dwContentLen:%u", reopen,
                      kMaxReopens, static_cast<unsigned long long>(progress.downloaded),
@@ -193,10 +180,19 @@ unsigned HttpDownloadJob::Resume(unsigned code, HANDLE file, char* buffer, DWORD
         case ReopenOutcome::TryAgain:
             ++emptyConnections;
             continue;
+        case ReopenOutcome::Changed:
+            // What is on disk belongs to another version: the next reopen asks for the whole new one.
+            if (!StartOver(file))
+                return WriteFailed;
+            progress.downloaded = 0;
+            validator = Validator();
+            ++emptyConnections;
+            continue;
         case ReopenOutcome::Restart:
             if (!StartOver(file))
                 return WriteFailed;
             progress.downloaded = 0;
+            validator = QueryValidator(c);
             break;
         case ReopenOutcome::Append:
             break;
@@ -210,10 +206,13 @@ unsigned HttpDownloadJob::Resume(unsigned code, HANDLE file, char* buffer, DWORD
 // A request that cannot be sent now may go through later; an answer that
 // does not continue the same body ends the run.
 HttpDownloadJob::ReopenOutcome HttpDownloadJob::Reopen(Connection& c, uint64_t offset, DWORD contentLength,
-                                                       const std::wstring& validator) {
-    std::wstring headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\n";
-    if (!validator.empty())
-        headers += L"If-Range: " + validator + L"\r\n";
+                                                       const Validator& validator) {
+    std::wstring headers;
+    if (offset != 0) {
+        headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\n";
+        if (!validator.value.empty())
+            headers += L"If-Range: " + validator.value + L"\r\n";
+    }
     if (OpenRequest(c, headers) != Success)
         return ReopenOutcome::TryAgain;
     DWORD status = 0;
@@ -227,16 +226,24 @@ HttpDownloadJob::ReopenOutcome HttpDownloadJob::Reopen(Connection& c, uint64_t o
                                     &size, nullptr) != FALSE;
     if (status == 200 && hasLength && length == contentLength)
         return ReopenOutcome::Restart;
-    if (status == 206) {
+    if (status == 206 && offset != 0) {
         wchar_t range[128] = {};
         size = sizeof(range) - sizeof(wchar_t);
         uint64_t first = 0, last = 0, total = 0;
-        if (HttpQueryInfoW(c.request.Get(), HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr) &&
-            ParseContentRange(range, first, last, total) && first == offset && total == contentLength &&
-            last >= first && last < total && (!hasLength || length == last - first + 1))
-            return ReopenOutcome::Append;
-        TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Reopen refused! Content-Range:%s", range);
-        return ReopenOutcome::Refused;
+        if (!HttpQueryInfoW(c.request.Get(), HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr) ||
+            !ParseContentRange(range, first, last, total) || first != offset || total != contentLength ||
+            last < first || last >= total || (hasLength && length != last - first + 1)) {
+            TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Reopen refused! Content-Range:%s", range);
+            return ReopenOutcome::Refused;
+        }
+        // A server that ignores If-Range but honours Range sends the rest of
+        // whatever it holds now: the validator tells.
+        if (!SameVersion(c, validator)) {
+            TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_WARNING, L"Reopen found another version! expected:%s",
+                         validator.value.c_str());
+            return ReopenOutcome::Changed;
+        }
+        return ReopenOutcome::Append;
     }
     TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Reopen refused! dwStatusCode:%d, dwContentLen:%u",
                  static_cast<int>(status), static_cast<unsigned>(hasLength ? length : 0));
@@ -306,12 +313,9 @@ unsigned HttpDownloadJob::OpenRequest(Connection& c, const std::wstring& headers
 void HttpDownloadJob::ApplyTimeouts(HINTERNET handle) {
     if (timeoutMs_ == 0)
         return;
-    DWORD timeout = static_cast<DWORD>(timeoutMs_);
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-        DWORD value = option == INTERNET_OPTION_CONNECT_TIMEOUT && timeout > kMaxConnectTimeoutMs
-                          ? kMaxConnectTimeoutMs
-                          : timeout;
+        DWORD value = option == INTERNET_OPTION_CONNECT_TIMEOUT ? ConnectWaitMs() : ReceiveWaitMs();
         InternetSetOptionW(handle, option, &value, sizeof(value));
     }
 }
@@ -344,7 +348,7 @@ unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
 
 // A weak ETag cannot stand in If-Range; a server without either validator
 // gets a bare Range, and its Content-Range is then the only check.
-std::wstring HttpDownloadJob::QueryValidator(Connection& c) {
+HttpDownloadJob::Validator HttpDownloadJob::QueryValidator(Connection& c) {
     for (DWORD query : {HTTP_QUERY_ETAG, HTTP_QUERY_LAST_MODIFIED}) {
         wchar_t value[256] = {};
         DWORD size = sizeof(value) - sizeof(wchar_t);
@@ -355,9 +359,40 @@ std::wstring HttpDownloadJob::QueryValidator(Connection& c) {
         // The value goes back into a header line of ours.
         if (wcspbrk(value, L"\r\n") != nullptr)
             continue;
-        return value;
+        return {query, value};
     }
-    return std::wstring();
+    return Validator();
+}
+
+// A response without the header cannot be told apart; its Content-Range
+// already matched.
+bool HttpDownloadJob::SameVersion(Connection& c, const Validator& validator) {
+    if (validator.query == 0)
+        return true;
+    wchar_t value[256] = {};
+    DWORD size = sizeof(value) - sizeof(wchar_t);
+    if (!HttpQueryInfoW(c.request.Get(), validator.query, value, &size, nullptr))
+        return true;
+    return validator.value == value;
+}
+
+bool HttpDownloadJob::WithinStallBudget(const Progress& progress, DWORD waitMs) {
+    const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(RateMeter::Clock::now() -
+                                                                            progress.lastGrowth)
+                          .count();
+    if (static_cast<uint64_t>(idle) + waitMs <= stallBudgetMs_)
+        return true;
+    TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"Download stalled! no new data for %I64d ms, budget:%u ms",
+                 static_cast<long long>(idle), static_cast<unsigned>(stallBudgetMs_));
+    return false;
+}
+
+DWORD HttpDownloadJob::ReceiveWaitMs() const {
+    return static_cast<DWORD>(timeoutMs_);
+}
+
+DWORD HttpDownloadJob::ConnectWaitMs() const {
+    return ReceiveWaitMs() < kMaxConnectTimeoutMs ? ReceiveWaitMs() : kMaxConnectTimeoutMs;
 }
 
 unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, char* buffer, DWORD contentLength,
@@ -366,7 +401,6 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, char* buffer, DWO
     progress.receivedOnConnection = 0;
     int failedReads = 0;
     DWORD readError = 0;
-    clock_t last = clock();
     for (;;) {
         if (IsAbandoned())
             return ReadFailed;  // never posted
@@ -375,28 +409,36 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, char* buffer, DWO
         BOOL ok = read_(c.request.Get(), buffer, kBufferBytes, &read);
         if (!ok)
             readError = GetLastError();
-        clock_t now = clock();
-        DWORD speed = read * 1000 / ElapsedMs(last, now);
         // After a read that failed (a time-out, a reset) Wine's WinINet reports
         // the end of the body; short of the announced length it is no end.
         if (!ok || (read == 0 && failedReads > 0 && downloaded < contentLength)) {
+            // A connection that fails once every announced byte is in has delivered the body.
+            if (contentLength != 0 && downloaded >= contentLength)
+                return Success;
             // Bounded: a connection that keeps failing must still end the run.
             if (++failedReads >= kMaxFailedReads) {
                 TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_ERROR, L"InternetReadFile failed! lasterror:%d",
                              static_cast<int>(readError));
                 return ReadFailed;
             }
+            if (!WithinStallBudget(progress, kReadRetryPauseMs + ReceiveWaitMs()))
+                return Stalled;
             if (!PauseUnlessAbandoned(kReadRetryPauseMs))
                 return ReadFailed;  // never posted
-            last = clock();
             continue;
         }
         failedReads = 0;
         if (read == 0)
             break;
 
+        const RateMeter::Clock::time_point now = RateMeter::Clock::now();
+        rate_.Add(read, now);
         downloaded += read;
         progress.receivedOnConnection += read;
+        if (downloaded > progress.furthest) {
+            progress.furthest = downloaded;
+            progress.lastGrowth = now;
+        }
         unsigned code = file ? Store(file, buffer, read) : Append(buffer, read);
         if (code != Success)
             return code;
@@ -409,10 +451,11 @@ unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, char* buffer, DWO
                 percent = 100;
             if (percent > progress.lastPercent) {
                 progress.lastPercent = static_cast<WPARAM>(percent);
-                Post(WM_HTTPDOWNLOAD_PROGRESS, progress.lastPercent, static_cast<LPARAM>(speed));
+                const uint64_t speed = rate_.BytesPerSecond(now);
+                Post(WM_HTTPDOWNLOAD_PROGRESS, progress.lastPercent,
+                     static_cast<LPARAM>(speed < INT_MAX ? speed : INT_MAX));
             }
         }
-        last = now;
     }
 
     // A clean end before the announced length is a cut transfer, not a package.

@@ -1,6 +1,7 @@
 #pragma once
 #include "DiskSpace.h"
 #include "Platform.h"
+#include "RateMeter.h"
 #include "ScopedHandle.h"
 
 #include <wininet.h>
@@ -28,6 +29,10 @@ public:
     // with every connection in a row that brought none.
     static constexpr DWORD kReopenPauseMs = 50;
     static constexpr DWORD kEmptyReopenPauseMs = 250;
+    // The run ends with Stalled rather than start a wait (a read, a reopen)
+    // that could end later than this after the body last grew. Bytes sent
+    // again after a restart are no growth; any new byte starts the time anew.
+    static constexpr DWORD kStallBudgetMs = 120000;
 
     HttpDownloadJob(HWND target, const std::wstring& url, const std::wstring& filePath, int timeoutMs);
     HttpDownloadJob(const HttpDownloadJob&) = delete;
@@ -38,6 +43,8 @@ public:
     void SetReadFunction(ReadFunction read) { read_ = read; }
     // Asked before the file is created; null skips the check.
     void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = query; }
+    // Lets a test prove the stall rule in seconds.
+    void SetStallBudget(DWORD ms) { stallBudgetMs_ = ms; }
 
     // Runs the whole transfer on the worker thread and posts its finish event.
     void Run();
@@ -52,28 +59,44 @@ public:
 
 private:
     struct Connection;
+    // Names the version of the file whose bytes are on disk: the ETag, or
+    // else Last-Modified, of the response they came from.
+    struct Validator {
+        DWORD query = 0;  // HTTP_QUERY_ETAG or HTTP_QUERY_LAST_MODIFIED; 0 when there is none
+        std::wstring value;
+    };
     // Where the body stands across the connections of a run.
     struct Progress {
         uint64_t downloaded = 0;
+        uint64_t furthest = 0;  // the most the body has held; only bytes past it are growth
+        RateMeter::Clock::time_point lastGrowth;
         WPARAM lastPercent = 0;
         uint64_t receivedOnConnection = 0;
     };
     // What a reopened request allows.
-    enum class ReopenOutcome { Append, Restart, TryAgain, Refused };
+    enum class ReopenOutcome { Append, Restart, Changed, TryAgain, Refused };
 
     unsigned Transfer();
     unsigned OpenRequest(Connection& c, const std::wstring& headers);
     // Results are ignored: a handle that refuses an option keeps its default.
     void ApplyTimeouts(HINTERNET handle);
     unsigned QueryHeaders(Connection& c, DWORD& contentLength);
-    // The ETag, or else Last-Modified, that a reopen names in If-Range; "" when neither can.
-    std::wstring QueryValidator(Connection& c);
+    // The response's validator; none for a weak ETag without Last-Modified.
+    Validator QueryValidator(Connection& c);
+    // False when the response names another version than `validator`.
+    bool SameVersion(Connection& c, const Validator& validator);
     // Reopens after failures; returns the code the run ends with.
-    unsigned Resume(unsigned code, HANDLE file, char* buffer, DWORD contentLength, const std::wstring& validator,
+    unsigned Resume(unsigned code, HANDLE file, char* buffer, DWORD contentLength, Validator& validator,
                     Progress& progress);
-    ReopenOutcome Reopen(Connection& c, uint64_t offset, DWORD contentLength, const std::wstring& validator);
+    // Offset 0 asks for the whole body again.
+    ReopenOutcome Reopen(Connection& c, uint64_t offset, DWORD contentLength, const Validator& validator);
     // A null file keeps the body in memory.
     unsigned ReadBody(Connection& c, HANDLE file, char* buffer, DWORD contentLength, Progress& progress);
+    // False (and logged) when a wait of `waitMs` could end beyond the stall budget.
+    bool WithinStallBudget(const Progress& progress, DWORD waitMs);
+    // The longest a read may wait; 0 when the platform's defaults apply.
+    DWORD ReceiveWaitMs() const;
+    DWORD ConnectWaitMs() const;
     unsigned Store(HANDLE file, const char* data, DWORD size);
     unsigned Append(const char* data, DWORD size);
     // Empties the file or the memory body for a request that starts over.
@@ -88,6 +111,8 @@ private:
     const int timeoutMs_;
     ReadFunction read_ = &InternetReadFile;
     FreeSpaceQuery freeSpace_ = nullptr;
+    DWORD stallBudgetMs_ = kStallBudgetMs;
+    RateMeter rate_;
     ScopedHandle abandonedEvent_;  // null when it could not be made
     std::mutex postLock_;
     bool abandoned_ = false;  // guarded by postLock_

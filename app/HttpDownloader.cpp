@@ -40,7 +40,7 @@ void FreeFinishData(LPARAM data) {
 
 }  // namespace
 
-CHttpDownloader::CHttpDownloader() {
+CHttpDownloader::CHttpDownloader() : stallBudgetMs_(HttpDownloadJob::kStallBudgetMs) {
     // Function-local statics are initialised once even when threads race.
     static const MessageWindowClass windowClass(&CHttpDownloader::WindowProc);
     if (windowClass.atom == 0)
@@ -75,6 +75,7 @@ int CHttpDownloader::BeginDownload(const wchar_t* url, const wchar_t* filePath, 
 
     job_ = std::make_shared<HttpDownloadJob>(window_, this->url, this->filePath, timeoutMs);
     job_->SetFreeSpaceQuery(freeSpace_);
+    job_->SetStallBudget(stallBudgetMs_);
     auto* workerRef = new std::shared_ptr<HttpDownloadJob>(job_);  // freed by the worker
     uintptr_t thread = _beginthreadex(nullptr, 0, &CHttpDownloader::DownloadThreadProc, workerRef, 0, nullptr);
     if (thread == 0) {

@@ -12,7 +12,7 @@ class HttpDownloadJob;
 // Private messages the download worker posts to the downloader's message window.
 enum HttpDownloadMessage : UINT {
     WM_HTTPDOWNLOAD_BEGIN = 1624,      // never posted by the worker
-    WM_HTTPDOWNLOAD_PROGRESS = 1625,   // wParam: percent 0..100, lParam: bytes per second of the last read
+    WM_HTTPDOWNLOAD_PROGRESS = 1625,   // wParam: percent 0..100, lParam: bytes per second over the last second
     WM_HTTPDOWNLOAD_FINISH = 1626,     // wParam: HttpDownloadError, lParam: 0 or a new[] buffer freed after the listeners
     WM_HTTPDOWNLOAD_TOTALSIZE = 1628,  // lParam: Content-Length
 };
@@ -40,6 +40,9 @@ enum HttpDownloadError : unsigned {
     // The target file's volume has less free space than the Content-Length;
     // nothing was written.
     NoDiskSpace = 14,
+    // The body stopped growing for longer than the stall budget allows
+    // (HttpDownloadJob::kStallBudgetMs), across reads and reopens.
+    Stalled = 15,
 };
 
 // 1000 MiB; a Content-Length equal to it is accepted.
@@ -67,6 +70,8 @@ public:
     // How later runs learn the target volume's free space (QueryFreeDiskSpace
     // by default); null skips the check.
     void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = query; }
+    // The stall budget of later runs (HttpDownloadJob::kStallBudgetMs by default).
+    void SetStallBudget(DWORD ms) { stallBudgetMs_ = ms; }
     // Abandons the current run: waits at most 2000 ms for its worker, which
     // posts nothing more afterwards, and drops its events still queued.
     int Reset();
@@ -97,6 +102,7 @@ private:
     std::wstring filePath;
     std::wstring url;
     FreeSpaceQuery freeSpace_ = &QueryFreeDiskSpace;
+    DWORD stallBudgetMs_;
     // The state the current run shares with its worker; the worker keeps its
     // own reference, so an abandoned worker never touches this object.
     std::shared_ptr<HttpDownloadJob> job_;

@@ -1,7 +1,9 @@
 #include "PackageExtraction.h"
 
 #include "FolderTree.h"
+#include "GameFolder.h"
 #include "Paths.h"
+#include "ScopedHandle.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
 #include "WindowMessages.h"
@@ -9,9 +11,6 @@
 
 #include <exception>
 #include <filesystem>
-
-// No game ships a file of this name; it is hidden so players leave it be.
-const wchar_t kInstallMarkerFile[] = L".korva-install-incomplete";
 
 namespace {
 
@@ -22,22 +21,6 @@ const wchar_t kRemoveDirFunction[] = L"DownloadInstallManager::RemoveDir";
 // mini_unzip_dll's type; its codes are listed in minizip/MiniUnzip.h.
 using MiniUnzipFunction = int(__cdecl*)(const char* archive, const char* folder);
 
-class LibraryHandle {
-public:
-    explicit LibraryHandle(HMODULE module) : module_(module) {}
-    ~LibraryHandle() {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    LibraryHandle(const LibraryHandle&) = delete;
-    LibraryHandle& operator=(const LibraryHandle&) = delete;
-    HMODULE Get() const { return module_; }
-
-private:
-    HMODULE module_;  // owned
-};
-
 // The DLL is loaded by its full path beside the executable, never through the
 // search order, so a planted minizip.dll elsewhere is never picked up.
 int RunMiniUnzip(const std::string& archive, const std::string& folder) {
@@ -45,8 +28,8 @@ int RunMiniUnzip(const std::string& archive, const std::string& folder) {
     if (libraryPath.empty()) {
         return kUnzipLibraryMissing;
     }
-    LibraryHandle library(LoadLibraryExW(libraryPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (library.Get() == nullptr) {
+    ScopedLibrary library(LoadLibraryExW(libraryPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!library.Valid()) {
         return kUnzipLibraryMissing;
     }
     auto unzip = reinterpret_cast<MiniUnzipFunction>(
@@ -57,23 +40,7 @@ int RunMiniUnzip(const std::string& archive, const std::string& folder) {
     return unzip(archive.c_str(), folder.c_str());
 }
 
-// Extraction goes ahead without it: a folder that cannot take this file
-// will fail the extraction itself.
-void WriteInstallMarker(const std::wstring& marker) {
-    HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"install marker not written! lasterror:%d, file:%s",
-                     static_cast<int>(GetLastError()), marker.c_str());
-        return;
-    }
-    CloseHandle(file);
-}
-
 }  // namespace
-
-bool IsInstallIncomplete(const std::wstring& gameDir) {
-    return PathExists(CombinePath(gameDir, kInstallMarkerFile));
-}
 
 bool UnpackedSize(const std::wstring& archive, uint64_t& bytes) {
     ZipArchive zip;
@@ -89,27 +56,24 @@ bool UnpackedSize(const std::wstring& archive, uint64_t& bytes) {
 }
 
 bool DecompressGamePackage(HWND mainWindow) {
-    std::wstring moduleDir = GetModuleDir();
-    std::wstring zip = CombinePath(moduleDir, L".\\Game\\GameSetup.zip");
-    std::wstring dir = CombinePath(moduleDir, L"Game");
+    std::wstring zip = GamePackagePath();
+    std::wstring dir = GameDir();
     if (!PathExists(dir)) {
         CreateDirs(dir);
     }
     if (!PathExists(zip)) {
         return false;
     }
-    std::wstring marker = CombinePath(dir, kInstallMarkerFile);
-    WriteInstallMarker(marker);
+    // Extraction goes ahead without the marker: a folder that cannot take
+    // this file will fail the extraction itself.
+    MarkInstallIncomplete(dir, kDecompressFunction);
     int result = RunMiniUnzip(WideToAnsi(zip), WideToAnsi(dir));
     bool extracted = result == 0;
-    if (extracted && !DeleteFileW(marker.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-        TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"install marker not removed! lasterror:%d, file:%s",
-                     static_cast<int>(GetLastError()), marker.c_str());
-    }
     if (!extracted) {
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress Fail! unZipResult: %d", result);
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress Fail! dwErr: %d, msg: %s", 0, L"");
     } else {
+        ClearInstallIncomplete(dir, kDecompressFunction);
         TRACE_LOG_AS(kDecompressFunction, TRACE_LEVEL_ERROR, L"UnCompress successed!");
         SendMessageW(mainWindow, WM_GAME_UNZIP_DONE, 0, 0);
     }
@@ -139,17 +103,15 @@ bool RemoveGameFile(const std::wstring& path) {
     return false;
 }
 
-void RemoveGameDir(const std::wstring& path) {
+bool RemoveGameDir(const std::wstring& path) {
     try {
         TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove_all file start!");
         if (RemoveFolderTree(path)) {
             TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove_all file end!");
-        } else {
-            TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
+            return true;
         }
-    } catch (const std::exception&) {
-        TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
     } catch (...) {
-        TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
     }
+    TRACE_LOG_AS(kRemoveDirFunction, TRACE_LEVEL_ERROR, L"remove all file error!");
+    return false;
 }

@@ -13,22 +13,16 @@
 constexpr int kUnzipLibraryMissing = -1;  // minizip.dll absent or not loadable
 constexpr int kUnzipExportMissing = -2;   // the DLL lacks mini_unzip_dll
 
-// Lies in the Game folder from before the first extracted entry until after
-// the last: a game folder holding it is half installed.
-extern const wchar_t kInstallMarkerFile[];
-
 // On the install thread: unpacks Game\GameSetup.zip beside the executable
 // into Game with minizip.dll, tells `mainWindow` (WM_GAME_UNZIP_DONE, sent)
 // on success, then deletes the package either way. False when the package is
-// missing or extraction failed; the install marker then stays.
+// missing or extraction failed; the install marker (GameFolder.h) then stays.
 bool DecompressGamePackage(HWND mainWindow);
-// True when `gameDir` holds the install marker.
-bool IsInstallIncomplete(const std::wstring& gameDir);
 // The sum of the archive's uncompressed entry sizes from its central
 // directory; false when the archive cannot be read.
 bool UnpackedSize(const std::wstring& archive, uint64_t& bytes);
 // True when the file existed and was deleted. Never throws.
 bool RemoveGameFile(const std::wstring& path);
 // Removes the folder tree without following links out of it (FolderTree.h);
-// failures are only logged. Never throws.
-void RemoveGameDir(const std::wstring& path);
+// true when it is gone, failures logged. Never throws.
+bool RemoveGameDir(const std::wstring& path);

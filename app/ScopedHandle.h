@@ -1,26 +1,40 @@
 #pragma once
 #include "Platform.h"
 
-// Owns a kernel handle (file, process, event, mutex) and closes it once.
+// Owns one handle and releases it once with `Closer` (a function object type).
 // Null and INVALID_HANDLE_VALUE both mean none: the platform returns one or
 // the other on failure depending on the call.
-class ScopedHandle {
+template <typename Handle, typename Closer>
+class ScopedHandleOf {
 public:
-    ScopedHandle() = default;
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() { Reset(nullptr); }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandleOf() = default;
+    explicit ScopedHandleOf(Handle handle) : handle_(handle) {}
+    ~ScopedHandleOf() { Reset(nullptr); }
+    ScopedHandleOf(const ScopedHandleOf&) = delete;
+    ScopedHandleOf& operator=(const ScopedHandleOf&) = delete;
 
-    void Reset(HANDLE handle) {
+    void Reset(Handle handle) {
         if (Valid()) {
-            CloseHandle(handle_);
+            Closer()(handle_);
         }
         handle_ = handle;
     }
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    void Close() { Reset(nullptr); }
+    Handle Get() const { return handle_; }
+    bool Valid() const { return handle_ != nullptr && handle_ != reinterpret_cast<Handle>(INVALID_HANDLE_VALUE); }
 
 private:
-    HANDLE handle_ = nullptr;  // owned
+    Handle handle_ = nullptr;  // owned
 };
+
+struct CloseKernelHandle {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+
+// A kernel handle: file, process, event, mutex.
+using ScopedHandle = ScopedHandleOf<HANDLE, CloseKernelHandle>;
+// A library loaded with LoadLibrary.
+using ScopedLibrary = ScopedHandleOf<HMODULE, FreeModule>;

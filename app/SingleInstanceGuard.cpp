@@ -1,5 +1,6 @@
 #include "SingleInstanceGuard.h"
 
+#include "Paths.h"
 #include "ScopedHandle.h"
 #include "Sha256.h"
 #include "TraceLogger.h"
@@ -11,25 +12,6 @@ namespace {
 const wchar_t kMutexPrefix[] = L"Local\\KorvaLauncher-";
 // Room for any path the platform hands back, long-path prefix included.
 constexpr DWORD kPathUnits = 32768;
-
-std::wstring FinalPath(const std::wstring& folder) {
-    ScopedHandle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle.Valid()) {
-        return std::wstring();
-    }
-    std::vector<wchar_t> buffer(kPathUnits);
-    DWORD units = GetFinalPathNameByHandleW(handle.Get(), buffer.data(), kPathUnits,
-                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    return units > 0 && units < kPathUnits ? std::wstring(buffer.data(), units) : std::wstring();
-}
-
-std::wstring FullPath(const std::wstring& folder) {
-    std::vector<wchar_t> buffer(kPathUnits);
-    DWORD units = GetFullPathNameW(folder.c_str(), kPathUnits, buffer.data(), nullptr);
-    return units > 0 && units < kPathUnits ? std::wstring(buffer.data(), units) : folder;
-}
 
 std::wstring ImageFolderOf(DWORD processId) {
     ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
@@ -53,6 +35,9 @@ std::wstring SingleInstanceGuard::FolderKey(const std::wstring& folder) {
     if (key.empty()) {
         key = FullPath(folder);
     }
+    if (key.empty()) {
+        key = folder;
+    }
     while (key.size() > 1 && (key.back() == L'\\' || key.back() == L'/')) {
         key.pop_back();
     }
@@ -70,7 +55,36 @@ std::wstring SingleInstanceGuard::MutexName(const std::wstring& folder) {
     return kMutexPrefix + std::wstring(digest.begin(), digest.end());
 }
 
+const wchar_t SingleInstanceGuard::kLockFile[] = L".korva-launcher.lock";
+
 SingleInstanceGuard::SingleInstanceGuard(const std::wstring& folder) : folderKey_(FolderKey(folder)) {
+    if (ClaimLockFile(folder)) {
+        return;
+    }
+    ClaimSessionMutex(folder);
+}
+
+// No sharing at all: any other open of the file fails while this one lasts,
+// whichever session or account tries. Read access alone suffices, so a lock
+// file that exists can be held even where the folder is read-only to us.
+bool SingleInstanceGuard::ClaimLockFile(const std::wstring& folder) {
+    const std::wstring path = CombinePath(folder, kLockFile);
+    lock_.Reset(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (lock_.Valid()) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) {
+        anotherIsRunning_ = true;
+        return true;
+    }
+    TRACE_LOG(TRACE_LEVEL_WARNING, L"instance lock file not opened! lasterror:%d, file:%s", static_cast<int>(error),
+              path.c_str());
+    return false;
+}
+
+// For a folder that cannot hold the lock file: launchers of this session at least.
+void SingleInstanceGuard::ClaimSessionMutex(const std::wstring& folder) {
     std::wstring name = MutexName(folder);
     if (name.empty()) {
         TRACE_LOG(TRACE_LEVEL_ERROR, L"instance guard not named! folder:%s", folder.c_str());

@@ -5,13 +5,18 @@
 #include <string>
 
 // One launcher at a time per folder: two launchers beside one Game folder
-// would remove, download and unpack it over each other. The claim is a named
-// mutex of the session whose name derives from the folder, so launchers in
-// other folders run freely. It lasts as long as the object, or the process.
+// would remove, download and unpack it over each other. The claim is the
+// folder's own lock file held open without sharing, which holds across
+// sessions and accounts; a folder that cannot hold it falls back to a named
+// mutex of the session whose name derives from the folder. Launchers in
+// other folders run freely. The claim lasts as long as the object, or the
+// process.
 class SingleInstanceGuard {
 public:
     // The main window's class, by which the running launcher is found.
     static constexpr const wchar_t* kMainWindowClass = L"DemoClass";
+    // Hidden, in the claimed folder; left in place when the claim ends.
+    static const wchar_t kLockFile[];
 
     // Claims `folder` (the executable's folder) for this process.
     explicit SingleInstanceGuard(const std::wstring& folder);
@@ -33,9 +38,13 @@ public:
     static std::wstring FolderKey(const std::wstring& folder);
 
 private:
+    // True when the lock file decided the claim either way.
+    bool ClaimLockFile(const std::wstring& folder);
+    void ClaimSessionMutex(const std::wstring& folder);
     HWND FindRunningWindow() const;
 
     std::wstring folderKey_;
+    ScopedHandle lock_;
     ScopedHandle mutex_;
     bool anotherIsRunning_ = false;
 };

@@ -22,15 +22,23 @@ find_library(ZLIB_STATIC NAMES libz.a z REQUIRED)
 add_library(zlib INTERFACE)
 target_link_libraries(zlib INTERFACE ${ZLIB_STATIC})
 
-# libcurl cross-built by scripts/setup with Schannel, static, per architecture.
-set(CURL_PREFIX ${LAUNCHER_DEPS_CACHE}/curl-${TOOLCHAIN_PREFIX})
-if(NOT EXISTS ${CURL_PREFIX}/lib/libcurl.a)
-  message(FATAL_ERROR "${CURL_PREFIX}/lib/libcurl.a is missing: run scripts/setup")
-endif()
-add_library(curl INTERFACE)
-target_include_directories(curl SYSTEM INTERFACE ${CURL_PREFIX}/include)
+# Static libraries scripts/setup cross-builds per architecture from Debian's
+# sources into ${LAUNCHER_DEPS_CACHE}/<name>-<toolchain prefix>; the
+# arguments after the archive are the system libraries it needs.
+function(add_cached_library name archive)
+  set(prefix ${LAUNCHER_DEPS_CACHE}/${name}-${TOOLCHAIN_PREFIX})
+  if(NOT EXISTS ${prefix}/lib/${archive})
+    message(FATAL_ERROR "${prefix}/lib/${archive} is missing: run scripts/setup")
+  endif()
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} SYSTEM INTERFACE ${prefix}/include)
+  target_link_libraries(${name} INTERFACE ${prefix}/lib/${archive} ${ARGN})
+endfunction()
+
+# libcurl with Schannel.
+add_cached_library(curl libcurl.a ws2_32 crypt32 secur32 bcrypt advapi32 iphlpapi)
 target_compile_definitions(curl INTERFACE CURL_STATICLIB)
-target_link_libraries(curl INTERFACE ${CURL_PREFIX}/lib/libcurl.a ws2_32 crypt32 secur32 bcrypt advapi32 iphlpapi)
+add_cached_library(zstd libzstd.a)
 
 # GoogleTest from Debian's sources, built with the cross toolchain.
 if(EXISTS /usr/src/googletest/CMakeLists.txt)

@@ -2,8 +2,9 @@
 
 #include "CollectorLog.h"
 #include "FakeTraceController.h"
+#include "FailureReasons.h"
 #include "GameDownloadManager.h"
-#include "PackageExtraction.h"
+#include "GameFolder.h"
 #include "Paths.h"
 #include "StatHelper.h"
 #include "TestEnv.h"
@@ -15,9 +16,11 @@
 
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,8 @@
 // fresh folder laid out like an installed launcher (the manager finds its
 // configuration, its Game folder and minizip.dll beside the executable). The
 // child records what its hidden main window receives; the parent checks it.
+// The failure message is recorded with the number of play events the
+// collector held when it arrived, so a test sees which came first.
 
 namespace fs = std::filesystem;
 
@@ -43,6 +48,8 @@ bool CarriesText(UINT id) {
            id == WM_GAME_TOTAL_SIZE || id == WM_GAME_INSTALL_FAILED;
 }
 
+size_t CollectedCount() { return ReadCollectorLog(testenv::Var(L"COLLECTOR_LOG")).size(); }
+
 // Records every message the manager sends to its window, with copies of the texts.
 TestWindow::Handler RecordInto(std::vector<WindowMessage>& received) {
     return [&received](UINT id, WPARAM wParam, LPARAM) {
@@ -51,7 +58,7 @@ TestWindow::Handler RecordInto(std::vector<WindowMessage>& received) {
         if (!recorded) return false;
         WindowMessage message;
         message.id = id;
-        message.value = CarriesText(id) ? 0 : wParam;
+        message.value = id == WM_GAME_INSTALL_FAILED ? CollectedCount() : CarriesText(id) ? 0 : wParam;
         if (CarriesText(id) && wParam != 0) {
             message.text = reinterpret_cast<const wchar_t*>(wParam);
         }
@@ -79,10 +86,25 @@ void WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines
     testenv::WriteFileBytes(path, bytes);
 }
 
-// The room the child's disk has: LAUNCHER_FREE_BYTES.
+// The room the child's disk has: LAUNCHER_FREE_BYTES. With
+// LAUNCHER_SPACE_QUERY_THROWS_AT=n the n-th question throws instead.
 bool FreeSpaceFromEnvironment(const std::wstring&, uint64_t& freeBytes) {
+    static int queries = 0;
+    if (++queries == _wtoi(testenv::Var(L"LAUNCHER_SPACE_QUERY_THROWS_AT").c_str())) {
+        throw std::runtime_error("space query failed");
+    }
     freeBytes = _wtoi64(testenv::Var(L"LAUNCHER_FREE_BYTES").c_str());
     return true;
+}
+
+// Whether any of the '|'-separated paths exists.
+bool AnyExists(const std::wstring& paths) {
+    std::wistringstream list(paths);
+    std::wstring path;
+    while (std::getline(list, path, L'|')) {
+        if (PathExists(path)) return true;
+    }
+    return false;
 }
 
 // ---- parent side ----------------------------------------------------------
@@ -132,7 +154,8 @@ protected:
         return folder;
     }
 
-    FlowResult RunLauncher(const std::wstring& folder, const std::wstring& launchParams, DWORD idleWaitMs = 0) {
+    // Starts the child launcher in `folder`; null when it could not be started.
+    HANDLE StartLauncher(const std::wstring& folder, const std::wstring& launchParams, DWORD idleWaitMs = 0) {
         SetEnvironmentVariableW(L"LAUNCHER_CHILD", L"1");
         SetEnvironmentVariableW(L"LAUNCHER_PARAMS", launchParams.c_str());
         SetEnvironmentVariableW(L"LAUNCHER_IDLE_WAIT_MS", std::to_wstring(idleWaitMs).c_str());
@@ -141,16 +164,22 @@ protected:
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        FlowResult result;
         BOOL started = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                       folder.c_str(), &startup, &process);
         SetEnvironmentVariableW(L"LAUNCHER_CHILD", nullptr);
         EXPECT_TRUE(started);
-        if (!started) return result;
-        result.childExited = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
-        if (!result.childExited) TerminateProcess(process.hProcess, 1);
+        if (!started) return nullptr;
         CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        return process.hProcess;
+    }
+
+    FlowResult RunLauncher(const std::wstring& folder, const std::wstring& launchParams, DWORD idleWaitMs = 0) {
+        FlowResult result;
+        HANDLE process = StartLauncher(folder, launchParams, idleWaitMs);
+        if (process == nullptr) return result;
+        result.childExited = WaitForSingleObject(process, 120000) == WAIT_OBJECT_0;
+        if (!result.childExited) TerminateProcess(process, 1);
+        CloseHandle(process);
 
         for (const std::wstring& line : ReadLines(folder + L"\\messages.txt")) {
             WindowMessage message;
@@ -221,6 +250,36 @@ bool WaitForGameRecord(const std::wstring& folder) {
     return !GameRecord(folder).empty();
 }
 
+// An environment variable the child launcher reads, set for this scope.
+class ChildSetting {
+public:
+    ChildSetting(const wchar_t* name, const wchar_t* value) : name_(name) { SetEnvironmentVariableW(name, value); }
+    ~ChildSetting() { SetEnvironmentVariableW(name_, nullptr); }
+    ChildSetting(const ChildSetting&) = delete;
+    ChildSetting& operator=(const ChildSetting&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
+// The checks of a failure that reached the window: its reason, shown before
+// the play event "0" of `gameId` was sent.
+void ExpectFailureShownThenReported(const FlowResult& flow, const std::wstring& reason, size_t before,
+                                    const std::string& gameId) {
+    ASSERT_TRUE(flow.childExited);
+    ASSERT_FALSE(flow.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+    EXPECT_EQ(reason, flow.messages.back().text);
+    EXPECT_EQ(before, flow.messages.back().value) << "the play event came before the reason";
+    EXPECT_FALSE(flow.Received(WM_CLOSE));
+    std::vector<CollectedRequest> requests = ReadCollectorLog(testenv::Var(L"COLLECTOR_LOG"));
+    ASSERT_EQ(before + 1, requests.size());
+    StatReport report;
+    ASSERT_TRUE(ParseStatReport(requests.back().body, report));
+    EXPECT_EQ("0", report.extdata["is_success"]);
+    EXPECT_EQ(gameId, report.extdata["game_id"]);
+}
+
 }  // namespace
 
 // Runs one launcher flow when started by RunLauncher; skipped otherwise.
@@ -239,8 +298,14 @@ TEST(LauncherChild, RunFlow) {
     auto manager = std::make_shared<DownloadInstallManager>(window.Handle(), testenv::Var(L"LAUNCHER_PARAMS"));
     int receiveTimeoutMs = _wtoi(testenv::Var(L"LAUNCHER_RECEIVE_TIMEOUT_MS").c_str());
     if (receiveTimeoutMs != 0) manager->SetDownloadTimeoutForTesting(receiveTimeoutMs);
+    int stallBudgetMs = _wtoi(testenv::Var(L"LAUNCHER_STALL_BUDGET_MS").c_str());
+    if (stallBudgetMs != 0) manager->SetStallBudgetForTesting(static_cast<DWORD>(stallBudgetMs));
     if (!testenv::Var(L"LAUNCHER_FREE_BYTES").empty()) manager->SetFreeSpaceQueryForTesting(&FreeSpaceFromEnvironment);
     manager->Start();
+    // Whether LAUNCHER_PROBE named something that was still there when Start() returned.
+    if (!testenv::Var(L"LAUNCHER_PROBE").empty()) {
+        testenv::WriteFileBytes(GetModuleDir() + L"\\probe.txt", AnyExists(testenv::Var(L"LAUNCHER_PROBE")) ? "1" : "0");
+    }
 
     // Flows that end in silence (an empty link) are watched for a short while only.
     DWORD idleWait = static_cast<DWORD>(_wtoi(testenv::Var(L"LAUNCHER_IDLE_WAIT_MS").c_str()));
@@ -254,7 +319,13 @@ TEST(LauncherChild, RunFlow) {
         }
     }
     // A failed flow must stay failed: nothing, WM_CLOSE included, may follow.
+    // The play event comes after the failure message, so the child waits for
+    // it (LAUNCHER_REPORT_WAIT_MS at most, 10 s by default) before it ends.
     if (FlowEnded(received) && received.back().id == WM_GAME_INSTALL_FAILED) {
+        const std::wstring reportWait = testenv::Var(L"LAUNCHER_REPORT_WAIT_MS");
+        const DWORD reported = GetTickCount() + (reportWait.empty() ? 10000 : _wtoi(reportWait.c_str()));
+        const size_t seen = received.back().value;
+        while (CollectedCount() == seen && static_cast<LONG>(reported - GetTickCount()) > 0) Sleep(20);
         const DWORD settle = GetTickCount() + 500;
         while (static_cast<LONG>(settle - GetTickCount()) > 0) {
             if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -350,19 +421,51 @@ TEST_F(LauncherFlowTest, FreshInstallDownloadsExtractsAndStartsTheGame) {
     EXPECT_EQ("g-7", report.extdata["game_id"]);
 }
 
-TEST_F(LauncherFlowTest, EmptyLinkShowsTheWindowAndStops) {
-    std::wstring folder = MakeLauncher(L"nolink", Config(R"("start_path": "bin\\fakegame.exe")"));
-    size_t before = PlayEvents().size();
+// A configuration that cannot serve an install stops it before anything on
+// disk changes (the old Game folder stays as it was, nothing is fetched):
+// the reason shows, closing is allowed, and the play event "0" follows when
+// a configuration named the game.
+TEST_F(LauncherFlowTest, AConfigurationThatCannotServeAnInstallStopsBeforeAnythingChanges) {
+    const std::string url = R"("game_url": ")" + ServerUrl("/files/game.zip") + "\"";
+    const struct {
+        const wchar_t* name;
+        bool hasConfig;
+        std::string members;
+        const wchar_t* reason;
+    } cases[] = {
+        {L"no configuration", false, "", L"未找到游戏下载地址，请重新下载启动器"},
+        {L"no game_url", true, R"("start_path": "bin\\fakegame.exe", "game_id": "g-11")",
+         L"未找到游戏下载地址，请重新下载启动器"},
+        {L"no start_path", true, R"("game_id": "g-11", )" + url, L"未配置游戏启动文件，请重新下载启动器"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring folder = MakeLauncher(c.name, Config(c.members));
+        if (!c.hasConfig) fs::remove(fs::path(folder) / L"config" / L"config.json");
+        ASSERT_TRUE(CreateDirs(folder + L"\\Game"));
+        ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\keep.txt", "old install"));
+        size_t before = PlayEvents().size();
 
-    FlowResult flow = RunLauncher(folder, L"", 1500);
+        ChildSetting reportWait(L"LAUNCHER_REPORT_WAIT_MS", c.hasConfig ? nullptr : L"1500");
+        FlowResult flow = RunLauncher(folder, L"");
 
-    ASSERT_TRUE(flow.childExited);
-    ASSERT_EQ(2u, flow.messages.size());
-    EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), flow.messages[0].id);
-    EXPECT_EQ(L"0B", flow.messages[0].text);
-    EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), flow.messages[1].id);
-    EXPECT_TRUE(HasTraceMessage(flow, L"游戏链接为空！"));
-    EXPECT_EQ(before, PlayEvents().size());
+        ASSERT_TRUE(flow.childExited);
+        ASSERT_EQ(3u, flow.messages.size());
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), flow.messages[0].id);
+        EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), flow.messages[1].id);
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages[2].id);
+        EXPECT_EQ(c.reason, flow.messages[2].text);
+        EXPECT_EQ(before, flow.messages[2].value) << "the play event came before the reason";
+        EXPECT_EQ(testenv::ReadFileBytes(folder + L"\\Game\\keep.txt"), "old install");
+        EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+        if (!c.hasConfig) {
+            EXPECT_EQ(before, PlayEvents().size()) << "no configuration names a game to report on";
+        } else {
+            StatReport report = OnePlayEventSince(before);
+            EXPECT_EQ("0", report.extdata["is_success"]);
+            EXPECT_EQ("g-11", report.extdata["game_id"]);
+        }
+    }
 }
 
 // A download that did not finish whole is reported as a download failure and
@@ -394,6 +497,7 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
         ASSERT_FALSE(flow.messages.empty());
         EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
         EXPECT_EQ(c.reason, flow.messages.back().text);
+        EXPECT_EQ(before, flow.messages.back().value) << "the play event came before the reason";
         EXPECT_EQ(&c.reason == &installFailed, HasTraceFunction(flow, L"DownloadInstallManager::DecompressionGame"));
         EXPECT_FALSE(flow.Received(WM_CLOSE));
         EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
@@ -408,16 +512,17 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
 }
 
 // The server sends the headers and the first 100 KB, then keeps the
-// connection open in silence. With the receive time-out shortened to 1 s the
-// download fails after it and the read retries, as any failed download does.
+// connection open in silence, on every request. With the receive time-out
+// shortened to 1 s and the stall budget to 3 s the download fails after the
+// read retries and before the reopens are spent, as any failed download does.
 TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
     std::wstring folder = MakeLauncher(L"stall", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-5",
         "game_url": ")" + ServerUrl("/stall/100000/game.zip") + "\""));
     size_t before = PlayEvents().size();
 
-    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
+    ChildSetting receiveTimeout(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
+    ChildSetting stallBudget(L"LAUNCHER_STALL_BUDGET_MS", L"3000");
     FlowResult flow = RunLauncher(folder, L"", 20000);
-    SetEnvironmentVariableW(L"LAUNCHER_RECEIVE_TIMEOUT_MS", nullptr);
 
     ASSERT_TRUE(flow.childExited);
     ASSERT_FALSE(flow.messages.empty());
@@ -426,6 +531,7 @@ TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
     EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
     EXPECT_FALSE(flow.Received(WM_CLOSE));
     EXPECT_TRUE(HasTraceMessage(flow, L"InternetReadFile failed! lasterror:", true));
+    EXPECT_TRUE(HasTraceMessage(flow, L"Download stalled!", true));
     EXPECT_FALSE(HasTraceMessage(flow, L"Body ended early!", true));
     EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
     StatReport report = OnePlayEventSince(before);
@@ -480,7 +586,8 @@ TEST_F(LauncherFlowTest, ACutDownloadResumesAndTheGameStarts) {
 }
 
 // The digest is checked after the download and before anything is unpacked;
-// either case of hex digits is the same digest, a malformed one is no digest.
+// either case of hex digits is the same digest. A malformed one stops the
+// install before anything is downloaded: a typo must not turn the check off.
 TEST_F(LauncherFlowTest, PackageChecksumDecidesBeforeExtraction) {
     const std::string digest = WideToAnsi(testenv::Var(L"GAME_SHA256"));
     ASSERT_EQ(64u, digest.size());
@@ -488,13 +595,16 @@ TEST_F(LauncherFlowTest, PackageChecksumDecidesBeforeExtraction) {
     for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     std::string wrong = digest;
     wrong[10] = wrong[10] == '0' ? '1' : '0';
+    const std::wstring mismatch = L"游戏包校验失败，请重新打开启动器";
+    const std::wstring malformed = L"游戏校验值配置错误，请重新下载启动器";
     const struct {
         std::string sha256;
-        bool installs;
-    } cases[] = {{digest, true}, {upper, true}, {wrong, false}, {digest.substr(2), true}};
+        const std::wstring* reason;  // null: installs
+    } cases[] = {{digest, nullptr}, {upper, nullptr}, {wrong, &mismatch}, {digest.substr(2), &malformed}};
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sha256);
+        const bool installs = c.reason == nullptr;
         std::wstring folder = MakeGameLauncher(L"sha" + std::to_wstring(index++), "/files/game.zip", "g-3",
                                                R"(, "sha256": ")" + c.sha256 + "\"");
         size_t before = PlayEvents().size();
@@ -503,20 +613,23 @@ TEST_F(LauncherFlowTest, PackageChecksumDecidesBeforeExtraction) {
 
         ASSERT_TRUE(flow.childExited);
         ASSERT_FALSE(flow.messages.empty());
-        EXPECT_EQ(c.installs, flow.Received(WM_CLOSE));
-        EXPECT_EQ(c.installs, PathExists(folder + L"\\Game\\data\\readme.txt"));
+        EXPECT_EQ(installs, flow.Received(WM_CLOSE));
+        EXPECT_EQ(installs, PathExists(folder + L"\\Game\\data\\readme.txt"));
         EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
-        EXPECT_EQ(c.sha256.size() != 64, HasTraceMessage(flow, L"sha256格式错误，已忽略！"));
+        EXPECT_EQ(c.reason == &malformed, HasTraceMessage(flow, L"sha256格式错误！"));
+        EXPECT_EQ(c.reason != &malformed, flow.Received(WM_GAME_PROGRESS)) << "downloaded or not";
         StatReport report = OnePlayEventSince(before);
-        EXPECT_EQ(c.installs ? "1" : "0", report.extdata["is_success"]);
-        if (!c.installs) {
+        EXPECT_EQ(installs ? "1" : "0", report.extdata["is_success"]);
+        if (!installs) {
             EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-            EXPECT_EQ(L"游戏包校验失败，请重新打开启动器", flow.messages.back().text);
-            EXPECT_TRUE(HasTraceMessage(flow, L"package sha256 mismatch! expected:" + AnsiToWide(wrong) +
-                                                  L", actual:" + AnsiToWide(digest)));
+            EXPECT_EQ(*c.reason, flow.messages.back().text);
             EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
             EXPECT_FALSE(PathExists(folder + L"\\Game\\bin"));
             EXPECT_FALSE(IsInstallIncomplete(folder + L"\\Game"));
+        }
+        if (c.reason == &mismatch) {
+            EXPECT_TRUE(HasTraceMessage(flow, L"package sha256 mismatch! expected:" + AnsiToWide(wrong) +
+                                                  L", actual:" + AnsiToWide(digest)));
         }
     }
 }
@@ -538,9 +651,8 @@ TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
         std::wstring folder = MakeGameLauncher(L"space" + std::to_wstring(index++), c.route, "g-4");
         size_t before = PlayEvents().size();
 
-        SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", c.freeBytes);
+        ChildSetting freeBytes(L"LAUNCHER_FREE_BYTES", c.freeBytes);
         FlowResult flow = RunLauncher(folder, L"");
-        SetEnvironmentVariableW(L"LAUNCHER_FREE_BYTES", nullptr);
 
         ASSERT_TRUE(flow.childExited);
         ASSERT_FALSE(flow.messages.empty());
@@ -579,11 +691,150 @@ TEST_F(LauncherFlowTest, AHalfInstalledGameIsInstalledAgain) {
     ASSERT_FALSE(flow.messages.empty());
     EXPECT_EQ(static_cast<UINT>(WM_CLOSE), flow.messages.back().id);
     EXPECT_FALSE(PathExists(folder + L"\\Game\\half.txt"));
+    EXPECT_FALSE(PathExists(folder + L"\\Game.removing"));
     EXPECT_FALSE(PathExists(marker));
     EXPECT_TRUE(PathExists(folder + L"\\Game\\data\\readme.txt"));
     ASSERT_TRUE(WaitForGameRecord(folder));
     EXPECT_NE(std::wstring::npos, GameRecord(folder).find(L"-again"));
     EXPECT_EQ("1", OnePlayEventSince(before).extdata["is_success"]);
+}
+
+// A reinstall over a half-installed old game (its marker beside its start
+// file and a thousand data files) stopped at several points, as a player who
+// closes the launcher or loses power would stop it. However far it got, the
+// next start either finds the complete new game or installs again: it never
+// starts the old game or a partial one. Each stop is made by this process
+// when it sees the point reached on disk, without opening any folder there
+// (a listing would keep the launcher from removing it). Folders list in name
+// order here, so 0.dat goes early and 5.dat about half way.
+TEST_F(LauncherFlowTest, AReinstallStoppedAnywhereNeverLeavesAGameToStart) {
+    const size_t oldFiles = 1000;
+    // The old install moves from Game to Game.removing only: looking there second never misses a file.
+    auto oldGone = [](const std::wstring& folder, const wchar_t* name) {
+        return !PathExists(folder + L"\\Game\\a-data\\" + name) &&
+               !PathExists(folder + L"\\Game.removing\\a-data\\" + name);
+    };
+    const struct {
+        const char* point;
+        std::function<bool(const std::wstring&)> reached;
+        bool startReturned;  // the flow has gone past Start() by then
+    } points[] = {
+        {"removal begun", [&](const std::wstring& f) { return oldGone(f, L"0.dat"); }, false},
+        {"removal half done", [&](const std::wstring& f) { return oldGone(f, L"5.dat"); }, false},
+        {"download begun", [](const std::wstring& f) { return PathExists(f + L"\\Game\\GameSetup.zip"); }, true},
+        {"unpacking", [](const std::wstring& f) { return PathExists(f + L"\\Game\\pad.bin"); }, true},
+    };
+    int index = 0;
+    for (const auto& p : points) {
+        SCOPED_TRACE(p.point);
+        std::wstring folder = MakeGameLauncher(L"stopped" + std::to_wstring(index++), "/paced/1500/game.zip", "g-13");
+        const std::wstring game = folder + L"\\Game";
+        ASSERT_TRUE(CreateDirs(game + L"\\a-data"));
+        ASSERT_TRUE(CreateDirs(game + L"\\bin"));
+        ASSERT_TRUE(CopyFileW(FakeGame().c_str(), (game + L"\\bin\\fakegame.exe").c_str(), FALSE));
+        ASSERT_TRUE(testenv::WriteFileBytes(game + L"\\" + kInstallMarkerFile, ""));
+        for (size_t i = 0; i < oldFiles; ++i) {
+            ASSERT_TRUE(testenv::WriteFileBytes(game + L"\\a-data\\" + std::to_wstring(i) + L".dat", "old"));
+        }
+
+        const std::wstring probe = game + L"\\a-data|" + folder + L"\\Game.removing";
+        HANDLE child = nullptr;
+        {
+            ChildSetting probed(L"LAUNCHER_PROBE", probe.c_str());
+            child = StartLauncher(folder, L"");
+        }
+        ASSERT_NE(nullptr, child);
+        bool reached = false;
+        while (!(reached = p.reached(folder)) && WaitForSingleObject(child, 1) == WAIT_TIMEOUT) {
+        }
+        TerminateProcess(child, 1);
+        WaitForSingleObject(child, 30000);
+        CloseHandle(child);
+        ASSERT_TRUE(reached) << "the launcher ended before the point";
+        if (p.startReturned) {
+            EXPECT_EQ("1", testenv::ReadFileBytes(folder + L"\\probe.txt")) << "the UI thread waited for the removal";
+        }
+
+        // The next start, with the package gone from the server.
+        ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\config\\config.json",
+                                            Config(R"("start_path": "bin\\fakegame.exe", "game_url": ")" +
+                                                   ServerUrl("/status/404") + "\"")));
+        FlowResult next = RunLauncher(folder, L"-next");
+        ASSERT_TRUE(next.childExited);
+        ASSERT_FALSE(next.messages.empty());
+        if (next.messages.front().id == WM_CLOSE) {
+            EXPECT_EQ(testenv::ReadFileBytes(testenv::Var(L"PACKAGE_README")),
+                      testenv::ReadFileBytes(game + L"\\data\\readme.txt"))
+                << "the old game or a partial one was started";
+        } else {
+            EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), next.messages.back().id);
+            EXPECT_EQ(L"游戏下载失败，请检查网络后重新打开启动器", next.messages.back().text);
+            EXPECT_TRUE(GameRecord(folder).empty());
+        }
+    }
+}
+
+// A file of the old install held open (by the game, still running) keeps it
+// from being removed: the install stops with that reason instead of going
+// on over it, and nothing is downloaded. Once the file is free, the next
+// start clears what was left and installs.
+TEST_F(LauncherFlowTest, AnOldInstallThatCannotBeRemovedStopsTheInstall) {
+    std::wstring folder = MakeGameLauncher(L"held", "/files/game.zip", "g-14");
+    const std::wstring held = folder + L"\\Game\\save\\slot1.dat";
+    ASSERT_TRUE(CreateDirs(folder + L"\\Game\\save"));
+    ASSERT_TRUE(testenv::WriteFileBytes(held, "saved game"));
+    HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"");
+    CloseHandle(file);
+
+    ExpectFailureShownThenReported(flow, L"旧的游戏文件无法删除，请关闭游戏后重新打开启动器", before, "g-14");
+    EXPECT_FALSE(flow.Received(WM_GAME_PROGRESS));
+    EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
+
+    FlowResult again = RunLauncher(folder, L"");
+    ASSERT_TRUE(again.childExited);
+    ASSERT_FALSE(again.messages.empty());
+    EXPECT_EQ(static_cast<UINT>(WM_CLOSE), again.messages.back().id);
+    EXPECT_FALSE(PathExists(folder + L"\\Game.removing"));
+    EXPECT_FALSE(PathExists(held));
+}
+
+// An exception on the install thread (here from the disk space check before
+// extraction) is a failed install like any other: after 100 % the reason
+// shows and closing is allowed again, then the play event "0" follows.
+TEST_F(LauncherFlowTest, AnExceptionDuringTheInstallEndsInTheFailurePath) {
+    std::wstring folder = MakeGameLauncher(L"throws", "/files/game.zip", "g-15");
+    size_t before = PlayEvents().size();
+
+    ChildSetting freeBytes(L"LAUNCHER_FREE_BYTES", L"100000000000");
+    ChildSetting throwsAt(L"LAUNCHER_SPACE_QUERY_THROWS_AT", L"2");
+    FlowResult flow = RunLauncher(folder, L"", 30000);
+
+    ExpectFailureShownThenReported(flow, L"游戏安装失败，请重新打开启动器", before, "g-15");
+    bool full = false;
+    for (const WindowMessage& message : flow.messages) full |= message.id == WM_GAME_PROGRESS && message.value == 100;
+    EXPECT_TRUE(full) << "the failure should come after 100 %, when closing is disabled";
+    EXPECT_TRUE(HasTraceMessage(flow, L"install failed: space query failed"));
+}
+
+// An installed game the system cannot start (no program opens its file
+// type): the window, hidden until then, shows the reason and may be closed.
+TEST_F(LauncherFlowTest, AnInstalledGameThatDoesNotStartShowsItsReason) {
+    std::wstring folder = MakeLauncher(L"nostart", Config(R"("start_path": "bin\\game.korvanoapp", "game_id": "g-16",
+        "game_url": ")" + ServerUrl("/files/game.zip") + "\""));
+    ASSERT_TRUE(CreateDirs(folder + L"\\Game\\bin"));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder + L"\\Game\\bin\\game.korvanoapp", "not a program"));
+    size_t before = PlayEvents().size();
+
+    FlowResult flow = RunLauncher(folder, L"");
+
+    ExpectFailureShownThenReported(flow, L"游戏启动失败，请重新打开启动器", before, "g-16");
+    ASSERT_EQ(2u, flow.messages.size());
+    EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), flow.messages[0].id);
+    EXPECT_TRUE(HasTraceMessage(flow, L"调起应用失败！errorCode:", true));
 }
 
 TEST(GameDownloadManagerLifetime, EventsAfterTheManagerIsGoneAreIgnored) {

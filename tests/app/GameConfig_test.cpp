@@ -23,7 +23,7 @@ protected:
     GameConfig Read(const std::string& json) {
         EXPECT_TRUE(testenv::WriteFileBytes(path_, json));
         GameConfig config;
-        ReadGameConfig(path_, config);
+        read_ = ReadGameConfig(path_, config);
         return config;
     }
 
@@ -37,6 +37,7 @@ protected:
 
     std::wstring dir_;
     std::wstring path_;
+    bool read_ = false;  // what the last Read() returned
 };
 
 }  // namespace
@@ -51,6 +52,7 @@ TEST_F(GameConfigTest, ReadsEveryField) {
     EXPECT_EQ(L"http://127.0.0.1/GameSetup.zip", config.gameUrl);
     EXPECT_EQ(10000000u, config.totalSize);
     EXPECT_EQ(L"123", config.gameId);
+    EXPECT_TRUE(read_);
 }
 
 TEST_F(GameConfigTest, StringsAreReadInTheAnsiCodePage) {
@@ -60,7 +62,7 @@ TEST_F(GameConfigTest, StringsAreReadInTheAnsiCodePage) {
 
 TEST_F(GameConfigTest, UnreadableFilesKeepTheDefaults) {
     GameConfig missing;
-    ReadGameConfig(dir_ + L"\\absent.json", missing);
+    EXPECT_FALSE(ReadGameConfig(dir_ + L"\\absent.json", missing));
     ExpectDefaults(missing);
     ReadGameConfig(dir_ + L"\\nofolder\\config.json", missing);
     ExpectDefaults(missing);
@@ -77,10 +79,16 @@ TEST_F(GameConfigTest, StrictGrammar) {
     EXPECT_EQ(L"1", Read("\n {\"GameInfo\": {\"game_id\": \"1\"}} \r\n\t").gameId);
 }
 
+// Such a file is no configuration at all: the launcher then knows no game to report on.
 TEST_F(GameConfigTest, WrongRootOrGameInfoTypeReadsNothing) {
-    ExpectDefaults(Read("[{\"GameInfo\": {\"game_id\": \"1\"}}]"));
-    ExpectDefaults(Read("{\"GameInfo\": \"game_id\"}"));
-    ExpectDefaults(Read("{\"gameinfo\": {\"game_id\": \"1\"}}"));
+    for (const char* json : {"[{\"GameInfo\": {\"game_id\": \"1\"}}]", "{\"GameInfo\": \"game_id\"}",
+                             "{\"gameinfo\": {\"game_id\": \"1\"}}", "{\"GameInfo\": "}) {
+        SCOPED_TRACE(json);
+        ExpectDefaults(Read(json));
+        EXPECT_FALSE(read_);
+    }
+    Read("{\"GameInfo\": {}}");
+    EXPECT_TRUE(read_);
 }
 
 TEST_F(GameConfigTest, ValuesOfTheWrongTypeAreAbsent) {
@@ -152,8 +160,9 @@ TEST_F(GameConfigTest, DeepNestingFailsToParseInsteadOfCrashing) {
     EXPECT_EQ(0u, capture.CountMessage(L"解析json异常！"));
 }
 
-// The digest is optional; one given wrongly is dropped, and the log says so.
-TEST_F(GameConfigTest, Sha256IsReadInLowerCaseOrIgnoredWithALogLine) {
+// The digest is optional; one given wrongly is marked malformed (no install
+// may go ahead without the check the publisher asked for), and the log says so.
+TEST_F(GameConfigTest, Sha256IsReadInLowerCaseOrMarkedMalformedWithALogLine) {
     const std::string lower = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
     std::string upper = lower;
     for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
@@ -180,6 +189,7 @@ TEST_F(GameConfigTest, Sha256IsReadInLowerCaseOrIgnoredWithALogLine) {
         EXPECT_EQ(c.expected, config.sha256);
         EXPECT_EQ(L"g", config.gameId);
         bool malformed = !c.value.empty() && c.expected.empty();
-        EXPECT_EQ(malformed ? 1u : 0u, capture.CountMessage(L"sha256格式错误，已忽略！"));
+        EXPECT_EQ(malformed, config.sha256Malformed);
+        EXPECT_EQ(malformed ? 1u : 0u, capture.CountMessage(L"sha256格式错误！"));
     }
 }

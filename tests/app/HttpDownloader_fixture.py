@@ -12,6 +12,9 @@ def setup(ctx):
     # Sizes that are no multiple of the downloader's read buffer.
     with open(os.path.join(root, "package.bin"), "wb") as f:
         f.write(os.urandom(3 * 1024 * 1024 + 12345))
+    # The publisher's next version of it: same length, other bytes (the swap=<n> option).
+    with open(os.path.join(root, "package.bin.new"), "wb") as f:
+        f.write(os.urandom(3 * 1024 * 1024 + 12345))
     with open(os.path.join(root, "small.bin"), "wb") as f:
         f.write(bytes(range(256)) * 40 + b"tail")
     open(os.path.join(root, "empty.bin"), "wb").close()

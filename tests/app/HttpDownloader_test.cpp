@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <string>
@@ -379,18 +380,23 @@ int FlakyRead::goodReads = 0;
 int FlakyRead::failures = 0;
 int FlakyRead::failedCalls = 0;
 
-// Runs a job on this thread with the flaky read, reporting to a downloader's window.
+// Runs a job on this thread with a read of the test's own, reporting to a downloader's window.
+void RunJobWithRead(Recorder& recorder, std::string& body, HttpDownloadJob::ReadFunction read,
+                    const std::wstring& route = L"/files/package.bin") {
+    CHttpDownloader downloader;
+    downloader.AddListener(&recorder);
+    HttpDownloadJob job(downloader.MessageWindow(), Url(route), L"", 0);
+    job.SetReadFunction(read);
+    job.Run();
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    body = job.body;
+}
+
 void RunFlakyJob(Recorder& recorder, std::string& body, int goodReads, int failures) {
     FlakyRead::goodReads = goodReads;
     FlakyRead::failures = failures;
     FlakyRead::failedCalls = 0;
-    CHttpDownloader downloader;
-    downloader.AddListener(&recorder);
-    HttpDownloadJob job(downloader.MessageWindow(), Url(L"/files/package.bin"), L"", 0);
-    job.SetReadFunction(&FlakyRead::Read);
-    job.Run();
-    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
-    body = job.body;
+    RunJobWithRead(recorder, body, &FlakyRead::Read);
 }
 
 // The rule: code 12 after 3 failed reads in a row, 200 ms apart, on the first
@@ -751,4 +757,125 @@ TEST(HttpDownloaderFailure, TooLittleFreeSpaceForTheBodyWritesNothing) {
                                        L", needed:" + std::to_wstring(size) + L", folder:" +
                                        path.substr(0, path.size() - 7)));
     }
+}
+
+// A connection that fails after its last byte, as a reset right behind the
+// body looks: every byte is in, and a reopen would only get a 416.
+BOOL WINAPI FailAtTheEnd(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
+    BOOL ok = InternetReadFile(request, buffer, size, read);
+    if (ok && *read == 0) {
+        SetLastError(ERROR_INTERNET_CONNECTION_RESET);
+        return FALSE;
+    }
+    return ok;
+}
+
+TEST(HttpDownloaderResume, AConnectionThatFailsAfterTheLastByteDeliveredTheBody) {
+    Recorder recorder;
+    std::string body;
+    RunJobWithRead(recorder, body, &FailAtTheEnd, L"/files/package.bin?id=end");
+    ExpectWellFormedRun(recorder, 0);
+    EXPECT_EQ(Success, recorder.Code());
+    EXPECT_TRUE(body == Served(L"package.bin"));
+    EXPECT_EQ(1u, RequestsTo("/files/package.bin?id=end").size()) << "nothing is left to ask for";
+}
+
+// The server swaps in a new version of the file (other bytes, other ETag)
+// from its second response on. A server that honours If-Range answers the
+// first reopen with the whole new version: later reopens must name the new
+// ETag, or each would start over again. One that ignores If-Range but
+// honours Range sends the new version's rest: splicing it onto the old
+// bytes would make a package that is neither; the run starts over instead.
+TEST(HttpDownloaderResume, ANewVersionOfTheFileIsFetchedWhole) {
+    const std::string next = Served(L"package.bin.new");
+    const struct {
+        const char* route;
+        size_t requests;
+    } cases[] = {
+        {"/flaky/700000/package.bin?swap=2&id=etag", 6},
+        {"/flaky/700000/package.bin?swap=2&ignoreifrange&cuts=1&id=splice", 3},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.route);
+        std::wstring path = TargetIn((L"version" + std::to_wstring(index++)).c_str());
+        RunResult run;
+        Download(run, Url(AnsiToWide(c.route)), path.c_str());
+        EXPECT_EQ(Success, run.recorder.Code());
+        EXPECT_TRUE(testenv::ReadFileBytes(path) == next) << "the file is not the new version";
+        std::vector<LoggedRequest> requests = RequestsTo(c.route);
+        ASSERT_EQ(c.requests, requests.size());
+        // From the third request on, If-Range names the version being continued: the new one.
+        for (size_t i = 3; i < requests.size(); ++i) {
+            EXPECT_EQ(requests[2].ifRange, requests[i].ifRange);
+            EXPECT_NE(requests[1].ifRange, requests[i].ifRange);
+        }
+    }
+    std::vector<LoggedRequest> splice = RequestsTo(cases[1].route);
+    ASSERT_EQ(3u, splice.size());
+    EXPECT_EQ("-", splice[2].range) << "the new version is asked for from its start";
+}
+
+// With a 1 s receive time-out and a 5 s stall budget: a server that sends
+// the same first bytes on every request and then falls silent gives up well
+// before the five reopens are spent; one that sends new bytes on every
+// request before falling silent moves, and never fails for it.
+TEST(HttpDownloaderResume, AStalledBodyGivesUpWithinTheBudgetAMovingOneNever) {
+    const DWORD budgetMs = 5000;
+    const struct {
+        const char* route;
+        unsigned code;
+    } cases[] = {
+        {"/stall/100000/package.bin?id=budget", Stalled},
+        {"/flaky/600000/package.bin?stall&id=moving", Success},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.route);
+        TraceCapture capture;
+        CHttpDownloader downloader;
+        Recorder recorder;
+        downloader.AddListener(&recorder);
+        downloader.SetStallBudget(budgetMs);
+        const ULONGLONG began = GetTickCount64();
+        ASSERT_EQ(0, downloader.BeginDownload(Url(AnsiToWide(c.route)).c_str(), nullptr, 1000, 0));
+        ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+        const ULONGLONG took = GetTickCount64() - began;
+        EXPECT_EQ(c.code, recorder.Code());
+        size_t stallLines = 0;
+        for (const std::wstring& line : capture.Lines())
+            stallLines += TraceMessage(line).compare(0, 17, L"Download stalled!") == 0;
+        if (c.code == Stalled) {
+            EXPECT_EQ(1u, stallLines);
+            EXPECT_LT(RequestsTo(c.route).size(), 1u + HttpDownloadJob::kMaxReopens);
+            EXPECT_LT(took, budgetMs + 3000u);
+        } else {
+            EXPECT_EQ(0u, stallLines);
+            EXPECT_TRUE(downloader.MemoryBody() == Served(L"package.bin"));
+            EXPECT_GT(took, budgetMs) << "the run ended before it could prove the budget restarts";
+        }
+    }
+}
+
+// The paced route sends the file in 100 even parts over three seconds. Once
+// a second of data has arrived, the speed shown is the rate of the last
+// second, so it stays near the rate the file actually came at.
+TEST(HttpDownloaderTransfer, SpeedIsTheRateOfTheLastSecond) {
+    const size_t size = Served(L"package.bin").size();
+    CHttpDownloader downloader;
+    Recorder recorder;
+    downloader.AddListener(&recorder);
+    const ULONGLONG began = GetTickCount64();
+    ASSERT_EQ(0, downloader.BeginDownload(Url(L"/paced/3000/package.bin").c_str(), nullptr, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(Kind::Finish) > 0; }));
+    const double served = static_cast<double>(size) * 1000.0 / static_cast<double>(GetTickCount64() - began);
+    ASSERT_EQ(Success, recorder.Code());
+    std::vector<double> speeds;
+    for (const Event& e : recorder.events) {
+        if (e.kind == Kind::Progress && e.value >= 40)
+            speeds.push_back(e.speed);
+    }
+    ASSERT_GE(speeds.size(), 30u);
+    std::nth_element(speeds.begin(), speeds.begin() + speeds.size() / 2, speeds.end());
+    const double median = speeds[speeds.size() / 2];
+    EXPECT_NEAR(served, median, 0.15 * served);
 }

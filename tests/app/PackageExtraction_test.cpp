@@ -2,6 +2,7 @@
 
 #include "FakeTraceController.h"
 #include "FileTree.h"
+#include "GameFolder.h"
 #include "Paths.h"
 #include "TestEnv.h"
 #include "TestWindow.h"

@@ -219,3 +219,26 @@ TEST(SingleInstanceGuardProcesses, OneLauncherPerFolderAtATime) {
         EXPECT_EQ("another=0", after.Result());
     }
 }
+
+// The claim is the folder's lock file: whoever holds it open keeps the
+// folder, a launcher of another session or account included (a session's
+// mutex never sees those), and a claim, once made, holds the file.
+TEST(SingleInstanceGuard, WhoeverHoldsTheFoldersLockFileHoldsTheFolder) {
+    const std::wstring folder = testenv::MakeTempSubdir(L"lock file");
+    const std::wstring lockFile = folder + L"\\" + SingleInstanceGuard::kLockFile;
+    HANDLE other = CreateFileW(lockFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
+    {
+        SingleInstanceGuard guard(folder);
+        EXPECT_TRUE(guard.AnotherIsRunning());
+    }
+    CloseHandle(other);
+
+    SingleInstanceGuard guard(folder);
+    EXPECT_FALSE(guard.AnotherIsRunning());
+    HANDLE later = CreateFileW(lockFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, later);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+    if (later != INVALID_HANDLE_VALUE) CloseHandle(later);
+}

@@ -213,7 +213,9 @@ class LauncherTest(E2ETestCase):
         self.assertTrue(wait_until(lambda: self.shows(window, lambda image: failure_shown(image)
                                                       and close_enabled(image)), TIMEOUT),
                         "the reason never showed")
-        self.assertEqual([("e2e-7", "0")], self.play_events(endpoint))
+        # The reason shows first, the report follows.
+        self.assertTrue(wait_until(lambda: self.play_events(endpoint) == [("e2e-7", "0")], 30),
+                        self.play_events(endpoint))
         self.assertTrue(program.running())
         self.assertEqual(0, self.click_close(window, program))
         self.screen.wait_gone(window)
@@ -226,23 +228,29 @@ class LauncherTest(E2ETestCase):
     def test_corrupt_package_shows_the_reason(self):
         self.check_failure_is_shown_and_closes(self.serve() + "/files/Corrupt.zip")
 
-    def test_without_a_package_the_window_idles_at_zero(self):
+    def test_without_a_package_to_fetch_the_window_shows_why(self):
+        """No configuration or no game_url: the reason shows at 0 %, closing is
+        allowed, nothing is touched; the play event "0" goes out only when a
+        configuration names the game."""
         endpoint = self.kit.local_collector()
-        folders = {"no game_url": self.lay_out(), "no configuration": self.kit.lay_out("bare")}
-        for case, folder in folders.items():
+        folders = {"no game_url": (self.lay_out(), [("e2e-7", "0")]),
+                   "no configuration": (self.kit.lay_out("bare"), [])}
+        for case, (folder, events) in folders.items():
             with self.subTest(case):
+                before = len(self.play_events(endpoint))
                 program = self.start(folder)
                 window = self.window()
-                time.sleep(1.0)
+                self.assertTrue(wait_until(lambda: self.shows(window, failure_shown), TIMEOUT),
+                                "the reason never showed")
                 image = self.shot(window)
                 self.assertEqual(0.0, fill_share(image))
                 self.assertTrue(close_enabled(image))
-                self.assertFalse(failure_shown(image))
                 self.assertTrue(program.running())
+                self.assertTrue(wait_until(lambda: len(self.play_events(endpoint)) - before == len(events), 30))
                 self.assertEqual(0, self.click_close(window, program))
                 self.screen.wait_gone(window)
                 self.assertFalse(os.path.exists(folder.game_dir))
-        self.assertEqual([], self.play_events(endpoint))
+                self.assertEqual(events, self.play_events(endpoint)[before:])
 
     def test_close_button_mid_download_ends_the_launcher(self):
         endpoint = self.kit.local_collector()

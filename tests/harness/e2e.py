@@ -8,6 +8,7 @@ PE32+ and the PE32 tree). Every test method gets a fresh Kit:
 
     kit.tmpdir                        a fresh folder, removed afterwards (KEEP_TEST_TMP=1 keeps it)
     kit.program("fakegame")           a tests/programs executable of this tree
+    kit.host_program("korva-pack")    a program of the build machine's own tree (build/host)
     kit.launcher_exe, kit.minizip_dll the launcher reporting to this tree's local collector
     kit.lay_out("launcher", game_info={...}, background=...)   see launcher_folder.py
     kit.serve(www)                    base URL of a local file server (routes: http_server.py);
@@ -75,6 +76,22 @@ class Kit:
         exe = os.path.join(self.build_dir, "tests", "programs", name + ".exe")
         if not os.path.exists(exe):
             raise FileNotFoundError(f"{exe} is missing: build the tree first")
+        return exe
+
+    @property
+    def host_build_dir(self):
+        """The build machine's tree beside this one: BUILD/host for the trees
+        BUILD and BUILD/x64 (scripts/runnable-build BUILD host), unless
+        E2E_HOST_BUILD_DIR names another."""
+        if os.environ.get("E2E_HOST_BUILD_DIR"):
+            return os.environ["E2E_HOST_BUILD_DIR"]
+        top = os.path.dirname(self.build_dir) if os.path.basename(self.build_dir) == "x64" else self.build_dir
+        return os.path.join(top, "host")
+
+    def host_program(self, name):
+        exe = os.path.join(self.host_build_dir, "bin", name)
+        if not os.path.exists(exe):
+            raise FileNotFoundError(f"{exe} is missing: build the host tree first (scripts/runnable-build BUILD host)")
         return exe
 
     @property

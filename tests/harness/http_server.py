@@ -2,7 +2,8 @@
 
 Routes (GET and HEAD; <name> is a file below the served root folder):
   /files/<name>            the file, with Content-Length, an ETag and Last-Modified;
-                           honours "Range: bytes=N-" (206 with Content-Range) and If-Range
+                           honours "Range: bytes=N-" (206 with Content-Range) and If-Range;
+                           a range that starts at the end of the file gets 416
   /status/<code>           that status (404, 500, ...) with a short text body
   /chunked/<name>          the file in chunked encoding, no Content-Length
   /announce/<length>       200 with Content-Length: <length> and no body; closes
@@ -20,9 +21,13 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
                              cuts=<n>   only the first n responses of this URL are cut
                              norange    ignores Range (always 200 with the whole file)
                              reset      cuts with a connection reset (RST), not a close
+                             stall      falls silent at the cut instead, until the server stops
                              badstart   a 206 names a range starting one byte late
-                           The count behind cuts=<n> is kept per URL, query included, so
-                           a test gives each run a URL of its own (say with id=<n>).
+                             swap=<n>   from the n-th response of this URL on, serves <name>.new
+                                        (a new version of the file: other bytes, other ETag)
+                             ignoreifrange  honours Range whatever If-Range names
+                           The counts behind cuts=<n> and swap=<n> are kept per URL, query
+                           included, so a test gives each run a URL of its own (say with id=<n>).
 
 start(..., request_log=path) appends one line per request to that file:
 "<method> <path> range=<Range header or -> if-range=<If-Range header or ->".
@@ -136,15 +141,17 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if send_body:
             self.wfile.write(body)
 
-    def _send_file(self, name, send_body, cut=None, honour_range=True, ending="close", start_shift=0):
+    def _send_file(self, name, send_body, cut=None, honour_range=True, ending="close", start_shift=0,
+                   honour_if_range=True):
         path = self._read(name)
         if path is None:
             return self._send_status(404, send_body)
         size = os.path.getsize(path)
         stat = os.stat(path)
-        etag = f'"{size:x}-{stat.st_mtime_ns:x}"'
+        # Two files written within one clock tick share their mtime; the inode tells them apart.
+        etag = f'"{size:x}-{stat.st_ino:x}-{stat.st_mtime_ns:x}"'
         modified = email.utils.formatdate(stat.st_mtime, usegmt=True)
-        start = self._range_start(size, etag, modified) if honour_range else None
+        start = self._range_start(size, etag, modified, honour_if_range) if honour_range else None
         if start is not None and start >= size:
             self._send_headers(416, 0, extra=[("Content-Range", f"bytes */{size}")])
             return
@@ -167,13 +174,13 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if cut is not None and start + cut < size:
             self._cut(ending)
 
-    def _range_start(self, size, etag, modified):
+    def _range_start(self, size, etag, modified, honour_if_range):
         """The N of a "bytes=N-" range to honour, or None for the whole file."""
         header = self.headers.get("Range")
         if not header:
             return None
         if_range = self.headers.get("If-Range")
-        if if_range is not None and if_range not in (etag, modified):
+        if honour_if_range and if_range is not None and if_range not in (etag, modified):
             return None
         unit, _, byte_range = header.partition("=")
         first, dash, last = byte_range.partition("-")
@@ -182,16 +189,23 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         return int(first)
 
     def _send_flaky(self, name, cut, options, send_body):
+        response = self.server.count_response(self.path)
         limit = options.get("cuts")
-        cut_this = limit is None or self.server.count_response(self.path) <= int(limit[0])
+        cut_this = limit is None or response <= int(limit[0])
+        swap = options.get("swap")
+        if swap is not None and response >= int(swap[0]):
+            name += ".new"
+        ending = "reset" if "reset" in options else "stall" if "stall" in options else "close"
         self._send_file(name, send_body, cut=cut if cut_this else None, honour_range="norange" not in options,
-                        ending="reset" if "reset" in options else "close",
-                        start_shift=1 if "badstart" in options else 0)
+                        ending=ending, start_shift=1 if "badstart" in options else 0,
+                        honour_if_range="ignoreifrange" not in options)
 
     def _cut(self, ending):
         self.wfile.flush()
         self.close_connection = True
-        if ending == "reset":
+        if ending == "stall":
+            self.server.stopping.wait()
+        elif ending == "reset":
             time.sleep(0.2)  # let the client read what was sent before the reset
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.connection.close()

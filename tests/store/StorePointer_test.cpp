@@ -1,0 +1,214 @@
+#include "StorePointer.h"
+
+#include "Base64.h"
+#include "ManifestBuilder.h"
+#include "ManifestCodec.h"
+#include "Sha256Hasher.h"
+#include "TestKeys.h"
+
+#include "StoreErrorPrinter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using chunkstore::StoreError;
+using chunkstore::StorePointer;
+
+namespace {
+
+const char kHelloSha[] = "b94d27b9934d3e08a52e52d7da7dabfac484efe37a5380ee9088f7ace2efcde9";
+
+
+// latest.json around a payload given as JSON text (escaped here).
+std::string PointerWithPayload(const std::string& payload, const std::string& extra = "") {
+    std::string escaped;
+    for (char c : payload) escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
+    return "{\"payload\": \"" + escaped + "\"" + extra + "}";
+}
+
+std::string Payload(const std::string& members) { return "{" + members + "}"; }
+
+const std::string kGoodMembers = "\"format\":1,\"version\":\"1.2.0\",\"manifest\":\"manifests/1.2.0-b94d27b9934d3e08"
+                                 ".manifest\",\"size\":4096,\"sha256\":\"" + std::string(kHelloSha) + "\"";
+
+}  // namespace
+
+TEST(StorePointer, WrittenPointerReadsBackFieldForField) {
+    chunkstore::Digest digest;
+    ASSERT_TRUE(chunkstore::ParseDigestHex(kHelloSha, digest));
+    std::string payload = chunkstore::MakePointerPayload("1.2.0", 4096, digest);
+    EXPECT_EQ(testkeys::kSignedPayload, payload);
+    for (std::string signature : {std::string(), testkeys::DerOf(testkeys::kPayloadSignatures[0])}) {
+        StorePointer pointer;
+        ASSERT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signature), pointer));
+        EXPECT_EQ("1.2.0", pointer.version);
+        EXPECT_EQ("manifests/1.2.0-b94d27b9934d3e08.manifest", pointer.manifestName);
+        EXPECT_EQ(4096u, pointer.manifestBytes);
+        EXPECT_EQ(digest, pointer.manifestSha256);
+        EXPECT_EQ(payload, pointer.payload);
+        EXPECT_EQ(signature, pointer.signature);
+    }
+}
+
+TEST(StorePointer, HostilePointersEndInTheirRefusal) {
+    auto payloadWith = [](const std::string& from, const std::string& to) {
+        std::string members = kGoodMembers;
+        members.replace(members.find(from), from.size(), to);
+        return PointerWithPayload(Payload(members));
+    };
+    const struct {
+        const char* name;
+        std::string text;
+        StoreError expected;
+    } kCases[] = {
+        {"good", PointerWithPayload(Payload(kGoodMembers)), StoreError::Ok},
+        {"not JSON", "latest", StoreError::PointerNotJson},
+        {"array", "[]", StoreError::PointerNotJson},
+        {"text after the object", PointerWithPayload(Payload(kGoodMembers)) + "x", StoreError::PointerNotJson},
+        {"too large", std::string(70000, ' ') + PointerWithPayload(Payload(kGoodMembers)), StoreError::PointerTooLarge},
+        {"no payload", "{\"signature\": \"MEUC\"}", StoreError::PointerBadField},
+        {"payload not a string", "{\"payload\": {}}", StoreError::PointerBadField},
+        {"unknown member", PointerWithPayload(Payload(kGoodMembers), ", \"mirror\": \"x\""), StoreError::PointerBadField},
+        {"payload twice", PointerWithPayload(Payload(kGoodMembers), ", \"payload\": \"{}\""), StoreError::PointerBadField},
+        {"signature not base64", PointerWithPayload(Payload(kGoodMembers), ", \"signature\": \"M E\""),
+         StoreError::SignatureMalformed},
+        {"signature empty", PointerWithPayload(Payload(kGoodMembers), ", \"signature\": \"\""),
+         StoreError::SignatureMalformed},
+        {"payload not JSON", PointerWithPayload("version 1.2.0"), StoreError::PointerNotJson},
+        {"payload with a control character", PointerWithPayload(Payload(kGoodMembers) + "\\n"),
+         StoreError::PointerNotJson},
+        {"payload member missing", payloadWith(",\"size\":4096", ""), StoreError::PointerBadField},
+        {"payload member unknown", payloadWith("\"format\":1", "\"format\":1,\"expires\":0"), StoreError::PointerBadField},
+        {"payload member twice", payloadWith("\"format\":1", "\"format\":1,\"format\":1"), StoreError::PointerBadField},
+        {"future format", payloadWith("\"format\":1", "\"format\":2"), StoreError::UnsupportedFormat},
+        {"format as text", payloadWith("\"format\":1", "\"format\":\"1\""), StoreError::PointerBadField},
+        {"bad version", payloadWith("\"1.2.0\"", "\"1.2.0-rc\""), StoreError::BadVersionText},
+        {"size negative", payloadWith("4096", "-1"), StoreError::PointerBadField},
+        {"size zero", payloadWith("4096", "0"), StoreError::PointerBadField},
+        {"size beyond the limit", payloadWith("4096", "68719476736"), StoreError::ManifestTooLarge},
+        {"size as a fraction", payloadWith("4096", "4096.5"), StoreError::PointerBadField},
+        {"digest in capitals", payloadWith("b94d27b9934d3e08a52e", "B94D27B9934D3E08A52E"), StoreError::PointerBadField},
+        {"digest short", payloadWith("efcde9\"", "efcde\""), StoreError::PointerBadField},
+        {"manifest elsewhere", payloadWith("manifests/1.2.0", "../../1.2.0"), StoreError::PointerBadManifestName},
+        {"manifest on another host", payloadWith("manifests/1.2.0-b94d27b9934d3e08.manifest",
+                                                 "https://evil.example/m"), StoreError::PointerBadManifestName},
+        {"manifest of another version", payloadWith("manifests/1.2.0", "manifests/1.1.0"),
+         StoreError::PointerBadManifestName},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        StorePointer pointer;
+        pointer.version = "untouched";
+        StoreError error = chunkstore::DecodePointerFile(c.text, pointer);
+        EXPECT_EQ(c.expected, error) << chunkstore::StoreErrorText(error);
+        if (error != StoreError::Ok) {
+            EXPECT_EQ("untouched", pointer.version);
+        }
+    }
+}
+
+// Signatures OpenSSL made, checked by this platform's verifier (CNG in the
+// Windows builds).
+TEST(StorePointer, SignatureHoldsOnlyForItsPayloadAndKey) {
+    auto pointerOf = [](const std::string& payload, const std::string& signatureDer) {
+        StorePointer pointer;
+        EXPECT_EQ(StoreError::Ok,
+                  chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signatureDer), pointer));
+        return pointer;
+    };
+    const std::string payload = testkeys::kSignedPayload;
+    std::string tampered = payload;
+    tampered.replace(tampered.find("4096"), 4, "4097");
+    std::string longForm = testkeys::DerOf(testkeys::kPayloadSignatures[1]);
+    longForm.insert(1, "\x81");
+    std::string offCurveKey = testkeys::DerOf(testkeys::kPublicKey);
+    offCurveKey.back() ^= 1;
+
+    const struct {
+        const char* name;
+        StorePointer pointer;
+        std::string key;
+        StoreError expected;
+    } kCases[] = {
+        {"signature with a padded s", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
+         StoreError::Ok},
+        {"signature of full-length r and s", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[1])),
+         testkeys::kPublicKey, StoreError::Ok},
+        {"signature with a short r", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[2])), testkeys::kPublicKey,
+         StoreError::Ok},
+        {"another publisher's key", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
+         testkeys::kOtherPublicKey, StoreError::SignatureMismatch},
+        {"tampered payload", pointerOf(tampered, testkeys::DerOf(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
+         StoreError::SignatureMismatch},
+        {"unsigned", pointerOf(payload, ""), testkeys::kPublicKey, StoreError::PointerUnsigned},
+        {"signature not DER", pointerOf(payload, longForm), testkeys::kPublicKey, StoreError::SignatureMalformed},
+        {"key not base64", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])), "not a key",
+         StoreError::PublisherKeyInvalid},
+        {"key of another shape", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
+         chunkstore::Base64Encode(testkeys::DerOf(testkeys::kPublicKey).substr(0, 60)), StoreError::PublisherKeyInvalid},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.expected, chunkstore::VerifyPointerSignature(c.pointer, c.key));
+    }
+    // A point off the curve never verifies, whichever step notices.
+    EXPECT_NE(StoreError::Ok, chunkstore::VerifyPointerSignature(pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
+                                                                 chunkstore::Base64Encode(offCurveKey)));
+}
+
+TEST(StorePointer, NoRollbackBelowTheInstalledVersion) {
+    const struct {
+        const char* installed;
+        const char* candidate;
+        StoreError expected;
+    } kCases[] = {
+        {"", "1.0", StoreError::Ok},           {"1.0", "1.0", StoreError::Ok},
+        {"1.0", "1.0.0", StoreError::Ok},      {"1.9", "1.10", StoreError::Ok},
+        {"1.10", "1.9", StoreError::VersionRollback}, {"2.0", "1.99.99", StoreError::VersionRollback},
+        {"1.0", "1.0-beta", StoreError::BadVersionText}, {"garbage", "1.0", StoreError::BadVersionText},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.installed) + " -> " + c.candidate);
+        EXPECT_EQ(c.expected, chunkstore::CheckNoRollback(c.installed, c.candidate));
+    }
+}
+
+TEST(StorePointer, ManifestMustBeTheOneThePointerPins) {
+    auto encode = [](const char* version) {
+        chunkstore::ManifestBuilder builder(version);
+        builder.AddFolder("saves");
+        return chunkstore::EncodeManifest(builder.Build());
+    };
+    const std::string bytes = encode("2.0");
+    chunkstore::Digest digest;
+    ASSERT_TRUE(chunkstore::Sha256Of(bytes.data(), bytes.size(), digest));
+    auto pointerFor = [&](const char* version, uint64_t size) {
+        StorePointer pointer;
+        EXPECT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(
+                                      chunkstore::EncodePointerFile(chunkstore::MakePointerPayload(version, size, digest), ""),
+                                      pointer));
+        return pointer;
+    };
+    std::string flipped = bytes;
+    flipped.back() ^= 1;
+    const std::string other = encode("2.0.1");
+    const struct {
+        const char* name;
+        StorePointer pointer;
+        std::string bytes;
+        StoreError expected;
+    } kCases[] = {
+        {"pinned", pointerFor("2.0", bytes.size()), bytes, StoreError::Ok},
+        {"shorter", pointerFor("2.0", bytes.size()), bytes.substr(1), StoreError::ManifestSizeMismatch},
+        {"other bytes", pointerFor("2.0", bytes.size()), flipped, StoreError::ManifestHashMismatch},
+        {"other version", pointerFor("2.0.0", bytes.size()), bytes, StoreError::ManifestVersionMismatch},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        chunkstore::Manifest manifest;
+        EXPECT_EQ(c.expected, chunkstore::ReadPinnedManifest(c.pointer, reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                                                             c.bytes.size(), manifest));
+        EXPECT_EQ(c.expected == StoreError::Ok ? "2.0" : "", manifest.version);
+    }
+}
