@@ -1,8 +1,8 @@
 """The launcher installing a game from a chunk store (manifest_url): the real
 launcher under Wine, stores packed by the build machine's korva-pack or
-written byte by byte (chunk_store.py), served by the local file server, which
-logs every transfer with its connection and times (http_server.py)."""
-import hashlib
+written byte by byte (chunk_store.py), served by the lean static server,
+which logs every transfer with its connection and times (static_server.py)."""
+import base64
 import json
 import os
 import shutil
@@ -12,7 +12,8 @@ import time
 
 import chunk_store
 from e2e import E2ETestCase, Kit, wait_until
-from Launcher_e2e import close_enabled, failure_shown, TITLE, BELOW_BAR, WINDOW_COLOUR
+from file_tree import stamps, tree
+from Launcher_e2e import close_enabled, failure_shown, TITLE
 
 START_PATH = "bin\\game.exe"
 GAME_ID = "e2e-store"
@@ -72,40 +73,9 @@ def make_game(root, game_exe):
     os.makedirs(os.path.join(root, "存档", "槽位"))
 
 
-def walk(root, skip=()):
-    """(relative path, full path) of every file, and of every empty folder as "<path>/",
-    but those at or below a path of `skip`."""
-    skipped = lambda rel: any(rel == s or rel.startswith(s + os.sep) for s in skip)
-    for folder, dirs, names in os.walk(root):
-        rel = os.path.relpath(folder, root)
-        if skipped(rel):
-            continue
-        if not dirs and not names:
-            yield rel + "/", folder
-        for name in names:
-            path = os.path.relpath(os.path.join(folder, name), root)
-            if not skipped(path):
-                yield path, os.path.join(folder, name)
-
-
-def tree(root, skip=()):
-    """Relative path -> bytes of every file, and "<path>/" -> b"" for every empty folder."""
-    found = {}
-    for rel, path in walk(root, skip):
-        with open(path, "rb") if not rel.endswith("/") else open(os.devnull, "rb") as f:
-            found[rel] = f.read()
-    return found
-
-
-def stamps(root, skip=()):
-    """Relative path -> (size, modification time) of every file and empty folder."""
-    return {rel: (os.path.getsize(path), os.stat(path).st_mtime_ns) for rel, path in walk(root, skip)}
-
-
 def public_key(private_key):
     der = subprocess.run(["openssl", "pkey", "-in", private_key, "-pubout", "-outform", "DER"], check=True,
                          capture_output=True).stdout
-    import base64
     return base64.b64encode(der).decode()
 
 
