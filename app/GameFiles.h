@@ -56,7 +56,7 @@ private:
             return volume == other.volume && high == other.high && low == other.low;
         }
     };
-    // What the lay-out learned of a file entry, and how far its writes are.
+    // What making a file entry learned of it, and how far its writes are.
     struct FileState {
         bool made = false;        // guarded by its stripe of makeLocks_
         bool identified = false;  // guarded by its stripe of makeLocks_; `id` is known

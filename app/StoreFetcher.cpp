@@ -142,6 +142,11 @@ FetchResult StoreFetcher::ReadBody(HINTERNET request, uint64_t maxBytes, DWORD a
 
 std::wstring StoreObjectUrl(const std::wstring& pointerUrl, std::string_view name) {
     std::wstring url = pointerUrl.substr(0, pointerUrl.find_first_of(L"?#"));
+    const size_t host = url.find(L"://");
+    const size_t path = url.find(L'/', host == std::wstring::npos ? 0 : host + 3);
+    if (path == std::wstring::npos) {
+        url += L'/';  // a server's root
+    }
     url.erase(url.find_last_of(L'/') + 1);
     // Store names are ASCII (store/FORMAT.md).
     url.append(name.begin(), name.end());

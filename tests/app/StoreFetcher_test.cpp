@@ -99,6 +99,7 @@ TEST(StoreObjectUrl, NamesLieBesideLatestJson) {
         {L"http://127.0.0.1:8080/latest.json?token=1/2", "manifests/1.0-0011.manifest",
          L"http://127.0.0.1:8080/manifests/1.0-0011.manifest"},
         {L"http://host/store/latest.json#top", "latest.json", L"http://host/store/latest.json"},
+        {L"http://host:81?latest", "latest.json", L"http://host:81/latest.json"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.url, StoreObjectUrl(c.pointer, c.name));
