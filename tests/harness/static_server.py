@@ -20,12 +20,13 @@ thousands of requests measure the launcher, not the server. Bound to
 
 One thread per connection; everything stops at ctx's cleanup.
 """
-import json
 import os
 import socket
 import threading
 import time
 import urllib.parse
+
+from transfer_faults import Corruptions, TransferLog, paced_send
 
 MAX_HEAD = 64 * 1024
 
@@ -33,9 +34,9 @@ MAX_HEAD = 64 * 1024
 class _Server:
     def __init__(self, root, transfer_log, connection_rate, corrupt):
         self.root = os.path.realpath(root)
-        self.transfer_log = open(transfer_log, "a", encoding="utf-8") if transfer_log else None
+        self.transfer_log = TransferLog(transfer_log)
         self.rate = connection_rate
-        self.corrupt = dict(corrupt or {})
+        self.corruptions = Corruptions(corrupt)
         self.lock = threading.Lock()
         self.stopping = threading.Event()
         self.connections = 0
@@ -68,10 +69,7 @@ class _Server:
                     client.shutdown(socket.SHUT_RDWR)
                 except OSError:
                     pass
-        if self.transfer_log:
-            with self.lock:
-                self.transfer_log.close()
-                self.transfer_log = None
+        self.transfer_log.close()
 
     def serve(self, client, number):
         client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
@@ -88,7 +86,7 @@ class _Server:
                 began = time.monotonic()
                 path = urllib.parse.unquote(urllib.parse.urlsplit(target).path)
                 status, sent = self.answer(client, method, path)
-                self.log(path, number, began, status, sent)
+                self.transfer_log.write(path, number, began, status, sent)
         except (OSError, ValueError):
             pass
         finally:
@@ -109,7 +107,7 @@ class _Server:
                            b"Content-Length: %d\r\n\r\n" % size)
             if method == "HEAD":
                 return 200, 0
-            if self.take_corruption(path):
+            if self.corruptions.take(path):
                 body = bytearray(f.read())
                 body[0] ^= 0xFF
                 return 200, self.send(client, bytes(body))
@@ -124,30 +122,7 @@ class _Server:
         if not self.rate:
             client.sendall(body)
             return len(body)
-        # Paced against the clock from the answer's start, so slow writes do
-        # not add up and an idle connection earns no burst.
-        began = time.monotonic()
-        step = max(1, self.rate // 50)
-        for at in range(0, len(body), step):
-            client.sendall(body[at:at + step])
-            delay = began + min(at + step, len(body)) / self.rate - time.monotonic()
-            if delay > 0 and self.stopping.wait(delay):
-                return min(at + step, len(body))
-        return len(body)
-
-    def take_corruption(self, path):
-        with self.lock:
-            left = self.corrupt.get(path, 0)
-            if left > 0:
-                self.corrupt[path] = left - 1
-            return left > 0
-
-    def log(self, path, number, began, status, sent):
-        with self.lock:
-            if self.transfer_log:
-                self.transfer_log.write(json.dumps({"path": path, "connection": number, "start": began,
-                                                    "end": time.monotonic(), "status": status, "sent": sent}) + "\n")
-                self.transfer_log.flush()
+        return paced_send(client.sendall, body, self.rate, self.stopping)
 
 
 def start(ctx, root, transfer_log=None, connection_rate=None, corrupt=None):
