@@ -6,6 +6,7 @@
 #include "GameFolder.h"
 #include "GameLaunch.h"
 #include "HttpDownloader.h"
+#include "LauncherSwitches.h"
 #include "PackageExtraction.h"
 #include "Paths.h"
 #include "Sha256.h"
@@ -22,7 +23,10 @@ const wchar_t kWorkerFunction[] = L"DownloadInstallManager::RunGuarded";
 }  // namespace
 
 DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& commandLine)
-    : downloadManager(std::make_shared<GameDownloadManager>()), mainWindow(window), launchParams(commandLine) {}
+    : downloadManager(std::make_shared<GameDownloadManager>()), mainWindow(window), launchParams(commandLine) {
+    // The game never sees the launcher's own switch.
+    verifyRequested = TakeLauncherSwitch(launchParams, kVerifySwitch);
+}
 
 DownloadInstallManager::~DownloadInstallManager() = default;
 

@@ -86,6 +86,7 @@ private:
     std::string packageSha256;  // lower-case hex; "" when the configuration gives none
     bool packageSha256Malformed = false;
     bool configRead = false;
+    bool verifyRequested = false;  // the command line asked to verify and repair the installed game
     uint64_t totalSize = 0;
     FreeSpaceQuery freeSpaceQuery = &QueryFreeDiskSpace;
     // Written on the UI thread before the install thread that reads it starts.
