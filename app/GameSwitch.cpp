@@ -203,7 +203,9 @@ bool GameSwitch::Forward(const SwitchStep& step, size_t index) {
         if (!Exists(staged)) {
             return Exists(target) && !IsFolder(target);
         }
-        if (IsFolder(target)) {
+        // A folder of the old version, emptied by the removals before: it
+        // goes, unless something of the player's is still in it.
+        if (IsFolder(target) && !(MayChange() && RemoveDirectoryW(target.c_str()))) {
             TRACE_LOG(TRACE_LEVEL_ERROR, L"a folder is where a file goes! path:%s", target.c_str());
             return false;
         }
@@ -236,10 +238,10 @@ bool GameSwitch::Undo(const SwitchStep& step, size_t index) {
         if (!Exists(staged) && Exists(target) && !IsFolder(target) && !Move(target, staged, false)) {
             return false;
         }
-        return !Exists(aside) || Move(aside, target, false);
+        return !Exists(aside) || MoveBack(aside, target);
     }
     case SwitchStep::Kind::Remove:
-        return !Exists(aside) || Exists(target) || Move(aside, target, false);
+        return !Exists(aside) || (Exists(target) && !IsFolder(target)) || MoveBack(aside, target);
     case SwitchStep::Kind::Folder:
         // Only when empty: a player may have put something there since.
         if (IsFolder(target) && MayChange()) {
@@ -248,6 +250,16 @@ bool GameSwitch::Undo(const SwitchStep& step, size_t index) {
         return !stopped_;
     }
     return false;
+}
+
+// Where the new version put a folder in place of the file, the folder goes
+// first, while empty; where it removed the file's folder, the folder returns.
+bool GameSwitch::MoveBack(const std::wstring& aside, const std::wstring& target) {
+    if (IsFolder(target) && !(MayChange() && RemoveDirectoryW(target.c_str()))) {
+        return false;
+    }
+    CreateDirs(ParentOf(target));
+    return Move(aside, target, false);
 }
 
 GameSwitch::Outcome GameSwitch::RollBack(const SwitchJournal& journal, size_t steps) {

@@ -56,6 +56,8 @@ private:
     // Each change on disk goes through here: false once the test's stop is reached.
     bool MayChange();
     bool Move(const std::wstring& from, const std::wstring& to, bool replace);
+    // Undoes a move aside.
+    bool MoveBack(const std::wstring& aside, const std::wstring& target);
 
     const std::wstring gameDir_;
     const std::wstring stagingDir_;

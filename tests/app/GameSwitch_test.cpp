@@ -29,6 +29,8 @@ const Tree kOld = {
     {L"data\\a.pak", "same in both"},
     {L"data\\gone.pak", "only in the old"},
     {L"maps\\old\\m1.map", "old map"},
+    {L"was-file", "a file, then a folder"},
+    {L"was-folder\\inner.txt", "in a folder, then in its place"},
     {L".korva-installed", "1.0"},
 };
 
@@ -37,6 +39,8 @@ const Tree kNew = {
     {L"data\\a.pak", "same in both"},
     {L"data\\b.pak", "added"},
     {L"levels\\new\\l1.lvl", "new level"},
+    {L"was-file\\inside.txt", "now in a folder"},
+    {L"was-folder", "now a file"},
     {L".korva-installed", "2.0"},
 };
 
@@ -46,13 +50,17 @@ SwitchJournal Journal() {
     journal.steps = {
         {SwitchStep::Kind::Remove, "data/gone.pak"},
         {SwitchStep::Kind::Remove, "maps/old/m1.map"},
+        {SwitchStep::Kind::Remove, "was-file"},
+        {SwitchStep::Kind::Remove, "was-folder/inner.txt"},
         {SwitchStep::Kind::Replace, "game.exe"},
         {SwitchStep::Kind::Replace, "data/b.pak"},
         {SwitchStep::Kind::Replace, "levels/new/l1.lvl"},
         {SwitchStep::Kind::Folder, "empty"},
+        {SwitchStep::Kind::Replace, "was-file/inside.txt"},
+        {SwitchStep::Kind::Replace, "was-folder"},
         {SwitchStep::Kind::Replace, ".korva-installed"},
     };
-    journal.prunedFolders = {"maps/old", "maps"};
+    journal.prunedFolders = {"maps/old", "maps", "was-folder"};
     return journal;
 }
 
@@ -103,7 +111,7 @@ protected:
 
 TEST_F(GameSwitchTest, AKillAtAnyChangeEndsInOneWholeVersionAtTheNextStart) {
     bool ranThrough = false;
-    for (int stop = 0; stop < 40 && !ranThrough; ++stop) {
+    for (int stop = 0; stop < 80 && !ranThrough; ++stop) {
         SCOPED_TRACE(stop);
         Install();
         GameSwitch killed(game);
@@ -133,7 +141,7 @@ TEST_F(GameSwitchTest, AKillAtAnyChangeEndsInOneWholeVersionAtTheNextStart) {
 // next start. The held file is the last step's, so every kind is undone.
 TEST_F(GameSwitchTest, ASwitchThatCannotGoOnIsUndoneWholly) {
     bool ranThrough = false;
-    for (int stop = 1; stop < 40 && !ranThrough; ++stop) {
+    for (int stop = 1; stop < 80 && !ranThrough; ++stop) {
         SCOPED_TRACE(stop);
         Install();
         ScopedHandle held(CreateFileW((game + L"\\.korva-installed").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
