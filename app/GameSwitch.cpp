@@ -72,8 +72,13 @@ std::wstring GameSwitch::Target(const std::string& path) const {
     return gameDir_ + L"\\" + relative;
 }
 
+std::string GameSwitch::StagedName(size_t step) {
+    return "new-" + std::to_string(step);
+}
+
 std::wstring GameSwitch::StagedFile(size_t step) const {
-    return stagingDir_ + L"\\new-" + std::to_wstring(step);
+    const std::string name = StagedName(step);
+    return stagingDir_ + L"\\" + std::wstring(name.begin(), name.end());
 }
 
 std::wstring GameSwitch::AsideFile(size_t step) const {

@@ -30,8 +30,11 @@ public:
     // never switched left, and makes the staging folder. False when it
     // cannot, or when a switch is still pending.
     bool PrepareStaging();
-    // Where the new file of `journal.steps[step]` (a Replace step) is staged.
+    // Where the new file of `journal.steps[step]` (a Replace step) is
+    // staged, and its name (UTF-8) in the staging folder.
     std::wstring StagedFile(size_t step) const;
+    static std::string StagedName(size_t step);
+    const std::wstring& StagingDir() const { return stagingDir_; }
     // The switch of `journal`, whose Replace steps are staged and verified.
     Outcome Run(SwitchJournal journal);
     // At every start, before anything looks at the installed game.

@@ -1,5 +1,7 @@
 #include "SwitchJournal.h"
 
+#include "StagedFiles.h"
+
 #include "ManifestBuilder.h"
 #include "UpdatePlan.h"
 
@@ -88,6 +90,29 @@ TEST(SwitchJournal, PlansRemovalsThenChangesAndPrunesOnlyFoldersNoLongerNeeded) 
     };
     EXPECT_EQ(steps, journal.steps);
     EXPECT_EQ((std::vector<std::string>{"maps/old", "maps", "oldempty"}), journal.prunedFolders);
+}
+
+// Each replaced file is staged under its step's name; a chunk the installed
+// version holds anywhere is read back from there, even into another file.
+TEST(SwitchJournal, StagesEachReplacedFileWithItsChunksAndTheirInstalledCopies) {
+    const chunkstore::Manifest installed = Make("1.0", {{"a.pak", 'A'}, {"b.pak", 'B'}}, {});
+    const chunkstore::Manifest next = Make("1.1", {{"a.pak", 'B'}, {"b.pak", 'B'}, {"c.pak", 'C'}}, {});
+    const chunkstore::UpdatePlan plan = chunkstore::PlanUpdate(installed, next);
+    SwitchJournal journal = PlanSwitch(installed, next, plan);
+    journal.steps.push_back({Kind::Replace, ".korva/installed.json"});
+    const StagedFiles staged = PlanStagedFiles(next, journal);
+    ASSERT_EQ((std::vector<size_t>{0, 1}), staged.steps);
+    EXPECT_EQ("new-0", staged.manifest.entries[0].path);
+    EXPECT_EQ("new-1", staged.manifest.entries[1].path);
+    const std::vector<chunkstore::PlannedChunk> chunks = PlanStagedChunks(staged, plan);
+    ASSERT_EQ(2u, chunks.size());
+    EXPECT_EQ('B', next.chunks[chunks[0].chunk].id[0]);
+    ASSERT_EQ(1u, chunks[0].placements.size());
+    EXPECT_EQ(0u, chunks[0].placements[0].entry);
+    ASSERT_EQ(1u, chunks[0].installedCopies.size());
+    EXPECT_EQ("b.pak", installed.entries[chunks[0].installedCopies[0].entry].path);
+    EXPECT_EQ('C', next.chunks[chunks[1].chunk].id[0]);
+    EXPECT_TRUE(chunks[1].installedCopies.empty());
 }
 
 }  // namespace
