@@ -1,6 +1,7 @@
 #include "GameSwitch.h"
 
 #include "FolderTree.h"
+#include "GameState.h"
 #include "Paths.h"
 #include "Platform.h"
 #include "ScopedHandle.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-const wchar_t kStagingFolder[] = L".korva-update";
+// In the launcher's state folder (GameState.h).
+const wchar_t kStagingFolder[] = L"update";
 const wchar_t kJournalFile[] = L"journal";
 const wchar_t kJournalDraft[] = L"journal.tmp";
 
@@ -59,7 +61,7 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
 }  // namespace
 
 GameSwitch::GameSwitch(const std::wstring& gameDir)
-    : gameDir_(gameDir), stagingDir_(CombinePath(gameDir, kStagingFolder)) {}
+    : gameDir_(gameDir), stagingDir_(CombinePath(CombinePath(gameDir, kGameStateFolder), kStagingFolder)) {}
 
 std::wstring GameSwitch::Target(const std::string& path) const {
     std::wstring relative;

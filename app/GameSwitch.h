@@ -6,8 +6,8 @@
 
 // Switches the Game folder from one version to the next so that no start of
 // the launcher ever finds a mix of the two. An update stages each new file
-// in Game\.korva-update (a name the store refuses as a game path, on the same
-// volume as the files it replaces) and verifies it there; Run then writes the
+// in Game\.korva\update (the store refuses ".korva" paths, and the folder is
+// on the same volume as the files it replaces) and verifies it there; Run then writes the
 // journal, moves each old file aside and each new one in, marks the journal
 // committed and removes what went aside. A launcher killed anywhere in
 // between finds the journal at its next start, and Recover finishes the

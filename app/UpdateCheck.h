@@ -1,12 +1,13 @@
 #pragma once
 #include "ConditionalFetch.h"
+#include "GameState.h"
 #include "StorePointer.h"
 
 #include <string>
 
 // The one request a start of a store-installed game makes: is there a newer
 // version than the installed one? What the last answer carried is kept in
-// the Game folder beside the installed-version record, so that an unchanged
+// the installed-version record (GameState.h), so that an unchanged
 // latest.json costs a 304.
 
 // The whole check ends within this, even when the host never answers.
@@ -33,12 +34,7 @@ struct UpdateCheck {
 UpdateCheck JudgePointerAnswer(const FetchAnswer& answer, const std::string& installedVersion,
                                const std::string& publisherKey);
 
-// The request and its judgement; an answer that finds the installed version
-// current is remembered at once.
+// The request for `pointerUrl` and its judgement. An answer that finds the
+// installed version current is remembered in its record at once.
 UpdateCheck CheckForUpdate(const std::wstring& pointerUrl, const std::wstring& gameDir,
-                           const std::string& installedVersion, const std::string& publisherKey);
-
-// The validators kept in `gameDir`; empty when none are (or unreadable).
-HttpValidators LoadPointerValidators(const std::wstring& gameDir);
-// Keeps `validators` for the next check; false (logged) when it cannot.
-bool SavePointerValidators(const std::wstring& gameDir, const HttpValidators& validators);
+                           const InstalledVersion& installed, const std::string& publisherKey);

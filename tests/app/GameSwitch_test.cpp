@@ -31,7 +31,7 @@ const Tree kOld = {
     {L"maps\\old\\m1.map", "old map"},
     {L"was-file", "a file, then a folder"},
     {L"was-folder\\inner.txt", "in a folder, then in its place"},
-    {L".korva-installed", "1.0"},
+    {L".korva\\installed.json", "1.0"},
 };
 
 const Tree kNew = {
@@ -41,7 +41,7 @@ const Tree kNew = {
     {L"levels\\new\\l1.lvl", "new level"},
     {L"was-file\\inside.txt", "now in a folder"},
     {L"was-folder", "now a file"},
-    {L".korva-installed", "2.0"},
+    {L".korva\\installed.json", "2.0"},
 };
 
 SwitchJournal Journal() {
@@ -58,7 +58,7 @@ SwitchJournal Journal() {
         {SwitchStep::Kind::Folder, "empty"},
         {SwitchStep::Kind::Replace, "was-file/inside.txt"},
         {SwitchStep::Kind::Replace, "was-folder"},
-        {SwitchStep::Kind::Replace, ".korva-installed"},
+        {SwitchStep::Kind::Replace, ".korva/installed.json"},
     };
     journal.prunedFolders = {"maps/old", "maps", "was-folder"};
     return journal;
@@ -103,7 +103,7 @@ protected:
         const bool isNew = &version == &kNew;
         EXPECT_EQ(isNew, Has(L"empty"));
         EXPECT_EQ(!isNew, Has(L"maps"));
-        EXPECT_FALSE(Has(L".korva-update"));
+        EXPECT_FALSE(Has(L".korva\\update"));
     }
 
     std::wstring game;
@@ -144,7 +144,7 @@ TEST_F(GameSwitchTest, ASwitchThatCannotGoOnIsUndoneWholly) {
     for (int stop = 1; stop < 80 && !ranThrough; ++stop) {
         SCOPED_TRACE(stop);
         Install();
-        ScopedHandle held(CreateFileW((game + L"\\.korva-installed").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        ScopedHandle held(CreateFileW((game + L"\\.korva\\installed.json").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held.Valid());
         GameSwitch killed(game);
@@ -161,7 +161,7 @@ TEST_F(GameSwitchTest, ASwitchThatCannotGoOnIsUndoneWholly) {
         held.Close();
         EXPECT_EQ(With(kOld, kPlayerFiles), testenv::ReadFileTree(game));
         EXPECT_FALSE(Has(L"empty"));
-        EXPECT_FALSE(Has(L".korva-update"));
+        EXPECT_FALSE(Has(L".korva\\update"));
     }
     EXPECT_TRUE(ranThrough);
 }
@@ -172,9 +172,9 @@ TEST_F(GameSwitchTest, APendingSwitchKeepsItsJournalFromANewUpdate) {
     killed.StopAfterForTesting(3);
     ASSERT_EQ(GameSwitch::Outcome::Pending, killed.Run(Journal()));
     EXPECT_FALSE(GameSwitch(game).PrepareStaging());
-    ASSERT_TRUE(testenv::WriteFileBytes(game + L"\\.korva-update\\journal", "korva-switch 1\nstate switching\n"));
+    ASSERT_TRUE(testenv::WriteFileBytes(game + L"\\.korva\\update\\journal", "korva-switch 1\nstate switching\n"));
     EXPECT_EQ(GameSwitch::Outcome::Pending, GameSwitch(game).Recover());
-    EXPECT_TRUE(Has(L".korva-update\\journal"));
+    EXPECT_TRUE(Has(L".korva\\update\\journal"));
 }
 
 }  // namespace

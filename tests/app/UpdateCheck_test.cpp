@@ -1,6 +1,7 @@
 #include "UpdateCheck.h"
 
 #include "Digest.h"
+#include "Sha256Hasher.h"
 #include "StorePointer.h"
 #include "TestEnv.h"
 #include "TestKeys.h"
@@ -66,11 +67,28 @@ protected:
     void SetUp() override {
         game = testenv::MakeTempSubdir(L"Game");
         url = L"http://127.0.0.1:" + testenv::Var(L"HTTP_TEST_PORT") + L"/files/store/latest.json";
+        const std::string manifest = "KVMF manifest bytes";
+        InstalledVersion record;
+        record.version = "1.0";
+        record.manifestName = "manifests/1.0-0123456789abcdef.manifest";
+        record.manifestBytes = manifest.size();
+        chunkstore::Sha256Of(manifest.data(), manifest.size(), record.manifestSha256);
+        record.manifestUrl = url;
+        ASSERT_TRUE(WriteInstalledVersion(game, record, manifest));
+    }
+    InstalledVersion Record() {
+        InstalledVersion record;
+        EXPECT_TRUE(ReadInstalledVersion(game, record));
+        return record;
+    }
+    HttpValidators Kept() {
+        const InstalledVersion record = Record();
+        return HttpValidators{record.pointerETag, record.pointerLastModified};
     }
     void Publish(const char* version) {
         ASSERT_TRUE(testenv::WriteFileBytes(testenv::Var(L"STORE_ROOT") + L"\\latest.json", PointerFile(version)));
     }
-    UpdateCheckOutcome Check(const std::wstring& at) { return CheckForUpdate(at, game, "1.0", "").outcome; }
+    UpdateCheckOutcome Check(const std::wstring& at) { return CheckForUpdate(at, game, Record(), "").outcome; }
 
     std::wstring game;
     std::wstring url;
@@ -81,7 +99,7 @@ protected:
 TEST_F(UpdateCheckServerTest, AnUnchangedPointerCostsA304AndANewOneIsSeenUntilInstalled) {
     Publish("1.0");
     EXPECT_EQ(UpdateCheckOutcome::UpToDate, Check(url));
-    const HttpValidators kept = LoadPointerValidators(game);
+    const HttpValidators kept = Kept();
     ASSERT_FALSE(kept.etag.empty());
     EXPECT_FALSE(kept.lastModified.empty());
     EXPECT_EQ(FetchOutcome::NotModified, FetchIfChanged(url, kept, kUpdateCheckDeadlineMs, 65536).outcome);
@@ -89,11 +107,11 @@ TEST_F(UpdateCheckServerTest, AnUnchangedPointerCostsA304AndANewOneIsSeenUntilIn
     Publish("1.1");
     for (int start = 0; start < 2; ++start) {
         SCOPED_TRACE(start);
-        const UpdateCheck check = CheckForUpdate(url, game, "1.0", "");
+        const UpdateCheck check = CheckForUpdate(url, game, Record(), "");
         ASSERT_EQ(UpdateCheckOutcome::NewVersion, check.outcome);
         EXPECT_EQ("1.1", check.pointer.version);
         EXPECT_NE(kept.etag, check.validators.etag);
-        EXPECT_EQ(kept.etag, LoadPointerValidators(game).etag);
+        EXPECT_EQ(kept.etag, Kept().etag);
     }
 }
 
@@ -113,7 +131,7 @@ TEST_F(UpdateCheckServerTest, AStoreThatCannotAnswerLetsTheInstalledGameStartWit
         // The deadline is 3 s; the rest is room for a loaded machine.
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(kUpdateCheckDeadlineMs + 2000));
     }
-    EXPECT_TRUE(LoadPointerValidators(game).etag.empty());
+    EXPECT_TRUE(Kept().etag.empty());
 }
 
 TEST_F(UpdateCheckServerTest, APointerOverItsLimitIsRefusedUnread) {
