@@ -1,10 +1,12 @@
 #include "DownloadInstallManager.h"
 
+#include "ChunkedInstall.h"
 #include "FailureReasons.h"
 #include "GameConfig.h"
 #include "GameDownloadManager.h"
 #include "GameFolder.h"
 #include "GameLaunch.h"
+#include "HttpDownloadJob.h"
 #include "HttpDownloader.h"
 #include "LauncherSwitches.h"
 #include "PackageExtraction.h"
@@ -20,10 +22,41 @@
 namespace {
 // Fixed text: logging a failed allocation must not allocate.
 const wchar_t kWorkerFunction[] = L"DownloadInstallManager::RunGuarded";
+
+void SendText(HWND window, UINT message, const std::wstring& text) {
+    SendMessageW(window, message, reinterpret_cast<WPARAM>(text.c_str()), 0);
+}
+
+void SendProgress(HWND window, unsigned percent, uint64_t bytesPerSecond, uint64_t downloadedBytes) {
+    SendMessageW(window, WM_GAME_PROGRESS, percent, 0);
+    SendText(window, WM_GAME_SPEED, FormatByteSpeed(bytesPerSecond));
+    SendText(window, WM_GAME_CURRENT_SIZE, FormatByteSize(downloadedBytes));
+}
+
+// A chunked install's progress, in the window's messages (from the install's
+// thread: each send waits for the UI thread).
+class WindowProgress : public ChunkedInstallListener {
+public:
+    explicit WindowProgress(HWND window) : window_(window) {}
+    void OnInstallTotal(uint64_t totalBytes) override {
+        SendText(window_, WM_GAME_TOTAL_SIZE, FormatByteSize(totalBytes));
+    }
+    void OnInstallProgress(unsigned percent, uint64_t bytesPerSecond, uint64_t downloadedBytes) override {
+        SendProgress(window_, percent, bytesPerSecond, downloadedBytes);
+    }
+
+private:
+    HWND window_;  // not owned
+};
+
 }  // namespace
 
 DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& commandLine)
-    : downloadManager(std::make_shared<GameDownloadManager>()), mainWindow(window), launchParams(commandLine) {
+    : downloadManager(std::make_shared<GameDownloadManager>()),
+      mainWindow(window),
+      launchParams(commandLine),
+      receiveTimeoutMs(GameDownloadManager::kReceiveTimeoutMs),
+      stallBudgetMs(HttpDownloadJob::kStallBudgetMs) {
     // The game never sees the launcher's own switch.
     verifyRequested = TakeLauncherSwitch(launchParams, kVerifySwitch);
 }
@@ -31,7 +64,7 @@ DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& 
 DownloadInstallManager::~DownloadInstallManager() = default;
 
 void DownloadInstallManager::SendText(UINT message, const std::wstring& text) {
-    SendMessageW(mainWindow, message, reinterpret_cast<WPARAM>(text.c_str()), 0);
+    ::SendText(mainWindow, message, text);
 }
 
 void DownloadInstallManager::Start() {
@@ -57,10 +90,12 @@ void DownloadInstallManager::Start() {
 }
 
 void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
+    receiveTimeoutMs = milliseconds;
     downloadManager->SetReceiveTimeout(milliseconds);
 }
 
 void DownloadInstallManager::SetStallBudgetForTesting(DWORD milliseconds) {
+    stallBudgetMs = milliseconds;
     downloadManager->SetStallBudget(milliseconds);
 }
 
@@ -84,11 +119,21 @@ void DownloadInstallManager::InitConfig() {
     gameId = config.gameId;
     packageSha256 = config.sha256;
     packageSha256Malformed = config.sha256Malformed;
+    manifestUrl = config.manifestUrl;
+    connections = config.connections;
+    publisherKey = config.publisherKey;
+    storeKeyMalformed = config.storeKeyMalformed;
 }
 
 // Each refusal comes before anything on disk changes.
 void DownloadInstallManager::DownloadGame() {
-    if (gameUrl.empty()) {
+    // A manifest_url given wrongly is not there: without this first, the
+    // player would be told that no link is configured.
+    if (storeKeyMalformed) {
+        FailInstall(kMalformedStoreKeyReason);
+        return;
+    }
+    if (gameUrl.empty() && manifestUrl.empty()) {
         TRACE_LOG(TRACE_LEVEL_INFORMATION, L"游戏链接为空！");
         FailInstall(kNoGameUrlReason);
         return;
@@ -103,7 +148,8 @@ void DownloadInstallManager::DownloadGame() {
         return;
     }
     // Removing an old install may take minutes: the window paints meanwhile.
-    StartWorker(&DownloadInstallManager::PrepareGameDirAndDownload);
+    StartWorker(manifestUrl.empty() ? &DownloadInstallManager::PrepareGameDirAndDownload
+                                    : &DownloadInstallManager::RunChunkedInstall);
 }
 
 void DownloadInstallManager::PrepareGameDirAndDownload() {
@@ -128,11 +174,9 @@ void DownloadInstallManager::StartPackageDownload() {
 }
 
 void DownloadInstallManager::OnGameDownloadProgress(unsigned percent, int bytesPerSecond, int /*userData*/) {
-    SendMessageW(mainWindow, WM_GAME_PROGRESS, percent, 0);
-    SendText(WM_GAME_SPEED, FormatByteSpeed(static_cast<uint32_t>(bytesPerSecond)));
     // The shown downloaded size follows the percentage rather than a byte count.
     uint64_t downloaded = static_cast<uint64_t>(static_cast<double>(totalSize) * (percent / 100.0));
-    SendText(WM_GAME_CURRENT_SIZE, FormatByteSize(downloaded));
+    SendProgress(mainWindow, percent, static_cast<uint32_t>(bytesPerSecond), downloaded);
 }
 
 void DownloadInstallManager::OnGameTotalSize(int totalBytes) {
@@ -216,6 +260,24 @@ void DownloadInstallManager::RunInstall() {
         return;
     }
     FailInstall(kInstallFailedReason);
+}
+
+void DownloadInstallManager::RunChunkedInstall() {
+    ChunkedInstallSettings settings;
+    settings.manifestUrl = manifestUrl;
+    settings.publisherKey = publisherKey;
+    settings.connections = connections;
+    settings.receiveTimeoutMs = receiveTimeoutMs;
+    settings.fetchBudgetMs = stallBudgetMs;
+    settings.freeSpace = freeSpaceQuery;
+    WindowProgress progress(mainWindow);
+    ChunkedInstallOutcome outcome = ChunkedInstall(settings, progress).Run();
+    if (outcome != ChunkedInstallOutcome::Installed) {
+        FailInstall(ChunkedInstallFailureReason(outcome));
+        return;
+    }
+    SendMessageW(mainWindow, WM_GAME_UNZIP_DONE, 0, 0);
+    StartGame();
 }
 
 void DownloadInstallManager::FailInstall(const wchar_t* reason) {

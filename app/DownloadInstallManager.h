@@ -64,6 +64,8 @@ private:
     void PrepareGameDirAndDownload();
     void StartPackageDownload();
     void RunInstall();
+    // On a worker: the install from the chunk store, then the launch.
+    void RunChunkedInstall();
     // The one end of every failure, on any thread: the reason in the window
     // and closing allowed first, then the play event "0" (when a
     // configuration named the game), sent off the UI thread so the window
@@ -85,6 +87,12 @@ private:
     std::wstring gameId;
     std::string packageSha256;  // lower-case hex; "" when the configuration gives none
     bool packageSha256Malformed = false;
+    std::wstring manifestUrl;   // "" installs the package of gameUrl
+    unsigned connections = 0;
+    std::string publisherKey;
+    bool storeKeyMalformed = false;
+    int receiveTimeoutMs;
+    DWORD stallBudgetMs;
     bool configRead = false;
     bool verifyRequested = false;  // the command line asked to verify and repair the installed game
     uint64_t totalSize = 0;

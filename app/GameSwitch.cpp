@@ -63,7 +63,7 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
 GameSwitch::GameSwitch(const std::wstring& gameDir)
     : gameDir_(gameDir), stagingDir_(CombinePath(CombinePath(gameDir, kGameStateFolder), kStagingFolder)) {}
 
-std::wstring GameSwitch::Target(const std::string& path) const {
+std::wstring GameSwitch::GamePath(const std::wstring& gameDir, const std::string& path) {
     std::wstring relative;
     Utf8ToWide(path.data(), static_cast<int>(path.size()), relative);
     for (wchar_t& c : relative) {
@@ -71,7 +71,11 @@ std::wstring GameSwitch::Target(const std::string& path) const {
             c = L'\\';
         }
     }
-    return gameDir_ + L"\\" + relative;
+    return gameDir + L"\\" + relative;
+}
+
+std::wstring GameSwitch::Target(const std::string& path) const {
+    return GamePath(gameDir_, path);
 }
 
 std::string GameSwitch::StagedName(size_t step) {

@@ -34,6 +34,8 @@ public:
     // staged, and its name (UTF-8) in the staging folder.
     std::wstring StagedFile(size_t step) const;
     static std::string StagedName(size_t step);
+    // The file or folder a manifest's `path` names in `gameDir`.
+    static std::wstring GamePath(const std::wstring& gameDir, const std::string& path);
     const std::wstring& StagingDir() const { return stagingDir_; }
     // The switch of `journal`, whose Replace steps are staged and verified.
     Outcome Run(SwitchJournal journal);

@@ -34,6 +34,19 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
 start(..., request_log=path) appends one line per request to that file:
 "<method> <path> range=<Range header or -> if-range=<If-Range header or ->".
 
+start(..., transfer_log=path) appends one JSON line per answered request, once
+it is over: {"path": URL path, "connection": n (the same for requests on one
+kept-alive connection), "start": s, "end": s (time.monotonic()),
+"status": code, "sent": body bytes of /files and /flaky}; overlapping start-end spans are
+requests served at once.
+
+start(..., connection_rate=bytes_per_second) paces the bodies of /files on
+every connection to that rate (kept-alive requests share their connection's
+pace), as a CDN that caps each connection does.
+
+start(..., corrupt={"/files/x": n}) flips a byte in the body of the first n
+answers to those URL paths (Content-Length unchanged).
+
 silent_port(ctx) gives a loopback port whose connections are accepted by the
 system and never answered (a host that is there and does not respond).
 
@@ -42,6 +55,7 @@ Usage from a fixture: port = http_server.start(ctx, root_dir[, https=True, certf
 """
 import email.utils
 import http.server
+import json
 import os
 import socket
 import ssl
@@ -57,13 +71,36 @@ class _Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
     block_on_close = False
 
-    def __init__(self, address, root_dir, request_log=None):
+    def __init__(self, address, root_dir, request_log=None, transfer_log=None, connection_rate=None,
+                 corrupt=None):
         super().__init__(address, _Handler)
         self.root_dir = os.path.realpath(root_dir)
         self.stopping = threading.Event()
         self.request_log = request_log
+        self.transfer_log = transfer_log
+        self.connection_rate = connection_rate
+        self.corrupt = dict(corrupt or {})  # URL path -> answers still to corrupt
         self.lock = threading.Lock()
         self.responses = {}  # URL -> responses sent so far
+        self.connections = 0
+
+    def next_connection(self):
+        with self.lock:
+            self.connections += 1
+            return self.connections
+
+    def take_corruption(self, path):
+        with self.lock:
+            left = self.corrupt.get(path, 0)
+            if left > 0:
+                self.corrupt[path] = left - 1
+            return left > 0
+
+    def log_transfer(self, entry):
+        if self.transfer_log is None:
+            return
+        with self.lock, open(self.transfer_log, "a", encoding="utf-8") as f:
+            f.write(json.dumps(entry) + "\n")
 
     def count_response(self, url):
         with self.lock:
@@ -80,8 +117,20 @@ class _Server(http.server.ThreadingHTTPServer):
 class _Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
+    def setup(self):
+        super().setup()
+        self.connection_id = self.server.next_connection()
+        self.paced_since = None  # when this connection's first paced byte went out
+        self.paced_bytes = 0
+        self.status = None
+        self.sent = 0
+
     def log_message(self, fmt, *args):
         pass
+
+    def send_response(self, code, message=None):
+        self.status = code
+        super().send_response(code, message)
 
     def do_HEAD(self):
         self._route(send_body=False)
@@ -90,6 +139,36 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         self._route(send_body=True)
 
     def _route(self, send_body):
+        began = time.monotonic()
+        self.status, self.sent = None, 0
+        try:
+            self._answer(send_body)
+        finally:
+            self.server.log_transfer({"path": urllib.parse.urlsplit(self.path).path, "connection": self.connection_id,
+                                      "start": began, "end": time.monotonic(), "status": self.status,
+                                      "sent": self.sent})
+
+    def _write_body(self, data, paced=False):
+        """Writes body bytes, at the connection's pace when there is one."""
+        rate = self.server.connection_rate if paced else None
+        if not rate:
+            self.wfile.write(data)
+            self.sent += len(data)
+            return
+        if self.paced_since is None:
+            self.paced_since = time.monotonic()
+        step = max(1, rate // 50)
+        for at in range(0, len(data), step):
+            piece = data[at:at + step]
+            self.wfile.write(piece)
+            self.wfile.flush()
+            self.sent += len(piece)
+            self.paced_bytes += len(piece)
+            delay = self.paced_since + self.paced_bytes / rate - time.monotonic()
+            if delay > 0 and self.server.stopping.wait(delay):
+                return
+
+    def _answer(self, send_body):
         self.server.log_request(self.command, self.path, self.headers)
         url = urllib.parse.urlsplit(self.path)
         parts = urllib.parse.unquote(url.path).strip("/").split("/", 2)
@@ -174,10 +253,14 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if not send_body:
             return
         remaining = size - start if cut is None else min(cut, size - start)
+        corrupt = self.server.take_corruption(urllib.parse.urlsplit(self.path).path)
         with open(path, "rb") as f:
             f.seek(start)
             while remaining > 0 and (block := f.read(min(CHUNK, remaining))):
-                self.wfile.write(block)
+                if corrupt:
+                    block = bytes([block[0] ^ 0xFF]) + block[1:]
+                    corrupt = False
+                self._write_body(block, paced=True)
                 remaining -= len(block)
         if cut is not None and start + cut < size:
             self._cut(ending)
@@ -289,9 +372,10 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self._cut("reset")
 
 
-def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=None):
+def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=None, transfer_log=None,
+          connection_rate=None, corrupt=None):
     """Serves root_dir on a free loopback port until ctx's cleanup; returns the port."""
-    server = _Server(("127.0.0.1", 0), root_dir, request_log)
+    server = _Server(("127.0.0.1", 0), root_dir, request_log, transfer_log, connection_rate, corrupt)
     if https:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(certfile, keyfile)

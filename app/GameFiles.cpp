@@ -1,0 +1,266 @@
+#include "GameFiles.h"
+
+#include "FileEntry.h"
+#include "Paths.h"
+#include "TextHelpers.h"
+#include "TraceLogger.h"
+
+#include <algorithm>
+
+namespace {
+
+const wchar_t kFilesFunction[] = L"GameFiles::Write";
+// Chunks come in the order of the files that first use them, so a few open
+// files serve almost every write.
+constexpr size_t kOpenFiles = 16;
+
+GameFiles::Result FailureOf(DWORD error) {
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? GameFiles::Result::DiskFull
+                                                                       : GameFiles::Result::Failed;
+}
+
+GameFiles::Result LogFailure(const wchar_t* what, const std::wstring& path) {
+    const DWORD error = GetLastError();
+    TRACE_LOG_AS(kFilesFunction, TRACE_LEVEL_ERROR, L"%s! lasterror:%d, path:%s", what, static_cast<int>(error),
+                 path.c_str());
+    return FailureOf(error);
+}
+
+GameFiles::Result LogUnsafe(const std::wstring& path) {
+    TRACE_LOG_AS(kFilesFunction, TRACE_LEVEL_ERROR, L"not written through a link! path:%s", path.c_str());
+    return GameFiles::Result::Unsafe;
+}
+
+// Long manifest paths go past MAX_PATH: the extended form has no such limit.
+std::wstring ExtendedForm(const std::wstring& path) {
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        return path;
+    }
+    if (path.compare(0, 2, L"\\\\") == 0) {
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    }
+    return L"\\\\?\\" + path;
+}
+
+// Whether the open entry lies at `expected` ("" when that cannot be told).
+// Wine cannot name a handle whose path is longer than MAX_PATH; there the
+// entry's attributes are the only check (Wine marks a link to a folder, but
+// not one to a file).
+bool LiesAt(HANDLE handle, const std::wstring& expected) {
+    const std::wstring real = expected.empty() ? std::wstring() : FinalPath(handle);
+    return real.empty() || SamePath(real, expected);
+}
+
+OVERLAPPED At(uint64_t offset) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+}  // namespace
+
+GameFiles::GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest) : manifest_(manifest) {
+    root_ = FinalPath(gameDir);
+    rootKnown_ = !root_.empty();
+    root_ = ExtendedForm(rootKnown_ ? root_ : FullPath(gameDir));
+}
+
+std::wstring GameFiles::PathOf(const std::string& relative) const {
+    std::wstring wide;
+    Utf8ToWide(relative.data(), static_cast<int>(relative.size()), wide);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return root_ + L"\\" + wide;
+}
+
+std::wstring GameFiles::ExpectedPath(const std::string& relative) const {
+    return rootKnown_ ? PathOf(relative) : std::wstring();
+}
+
+uint64_t GameFiles::MissingBytes() const {
+    uint64_t missing = 0;
+    for (const chunkstore::ManifestEntry& entry : manifest_.entries) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        uint64_t present = 0;
+        if (entry.kind == chunkstore::EntryKind::File &&
+            GetFileAttributesExW(PathOf(entry.path).c_str(), GetFileExInfoStandard, &data)) {
+            present = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        }
+        missing += entry.size > present ? entry.size - present : 0;
+    }
+    return missing;
+}
+
+GameFiles::Result GameFiles::LayOut() {
+    for (const chunkstore::ManifestEntry& entry : manifest_.entries) {
+        Result result = entry.kind == chunkstore::EntryKind::Folder ? MakeFolders(entry.path, true) : MakeFile(entry);
+        if (result != Result::Ok) {
+            return result;
+        }
+    }
+    return Result::Ok;
+}
+
+GameFiles::Result GameFiles::MakeFolders(const std::string& path, bool includingLast) {
+    for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        Result result = MakeFolder(path.substr(0, slash));
+        if (result != Result::Ok) {
+            return result;
+        }
+    }
+    return includingLast ? MakeFolder(path) : Result::Ok;
+}
+
+GameFiles::Result GameFiles::MakeFolder(const std::string& relative) {
+    if (madeFolders_.count(relative) != 0) {
+        return Result::Ok;
+    }
+    const std::wstring path = PathOf(relative);
+    if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return LogFailure(L"folder not created", path);
+    }
+    // Something that stood there already may be a link, or lead to one.
+    ScopedHandle folder(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    EntryKind kind;
+    if (!folder.Valid() || !QueryEntryKind(folder.Get(), kind) || !kind.folder || kind.link ||
+        !LiesAt(folder.Get(), ExpectedPath(relative))) {
+        return LogUnsafe(path);
+    }
+    madeFolders_.insert(relative);
+    return Result::Ok;
+}
+
+GameFiles::Result GameFiles::MakeFile(const chunkstore::ManifestEntry& entry) {
+    Result result = MakeFolders(entry.path, false);
+    if (result != Result::Ok) {
+        return result;
+    }
+    ScopedHandle file;
+    bool missing = false;
+    result = OpenChecked(entry.path, OPEN_EXISTING, file, &missing);
+    if (missing) {
+        result = OpenChecked(entry.path, CREATE_NEW, file, nullptr);
+    }
+    if (result != Result::Ok) {
+        return result;
+    }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        return LogFailure(L"size not read", PathOf(entry.path));
+    }
+    if (static_cast<uint64_t>(size.QuadPart) == entry.size) {
+        return Result::Ok;
+    }
+    // The file takes its whole size at once: a disk too small says so now.
+    size.QuadPart = static_cast<LONGLONG>(entry.size);
+    if (!SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) {
+        return LogFailure(L"file not sized", PathOf(entry.path));
+    }
+    return Result::Ok;
+}
+
+// A file refused here is never written, not even created: CREATE_NEW does
+// not follow a dangling link, and an existing link is opened as itself.
+GameFiles::Result GameFiles::OpenChecked(const std::string& relative, DWORD disposition, ScopedHandle& file,
+                                          bool* missing) const {
+    const std::wstring path = PathOf(relative);
+    file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) {
+        const DWORD error = GetLastError();
+        if (disposition == CREATE_NEW && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)) {
+            return LogUnsafe(path);
+        }
+        if (missing != nullptr && error == ERROR_FILE_NOT_FOUND) {
+            *missing = true;  // the caller creates it
+            return Result::Failed;
+        }
+        SetLastError(error);
+        return LogFailure(L"file not opened", path);
+    }
+    EntryKind kind;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    // A hard link shares its data with a file that may lie outside Game.
+    if (!QueryEntryKind(file.Get(), kind) || kind.folder || kind.link ||
+        !LiesAt(file.Get(), ExpectedPath(relative)) || !GetFileInformationByHandle(file.Get(), &info) ||
+        info.nNumberOfLinks != 1) {
+        file.Close();
+        return LogUnsafe(path);
+    }
+    return Result::Ok;
+}
+
+GameFiles::Result GameFiles::Handle(uint32_t entry, std::shared_ptr<ScopedHandle>& handle) {
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto it = open_.begin(); it != open_.end(); ++it) {
+        if (it->entry == entry) {
+            handle = it->handle;
+            if (it + 1 != open_.end()) {
+                OpenFile used = *it;
+                open_.erase(it);
+                open_.push_back(used);
+            }
+            return Result::Ok;
+        }
+    }
+    auto opened = std::make_shared<ScopedHandle>();
+    Result result = OpenChecked(manifest_.entries[entry].path, OPEN_EXISTING, *opened, nullptr);
+    if (result != Result::Ok) {
+        return result;
+    }
+    open_.push_back({entry, opened});
+    if (open_.size() > kOpenFiles) {
+        open_.pop_front();
+    }
+    handle = opened;
+    return Result::Ok;
+}
+
+GameFiles::Result GameFiles::Write(uint32_t entry, uint64_t offset, const uint8_t* data, size_t size) {
+    std::shared_ptr<ScopedHandle> file;
+    Result result = Handle(entry, file);
+    if (result != Result::Ok) {
+        return result;
+    }
+    OVERLAPPED at = At(offset);
+    DWORD written = 0;
+    if (!WriteFile(file->Get(), data, static_cast<DWORD>(size), &written, &at) || written != size) {
+        return LogFailure(L"chunk not written", PathOf(manifest_.entries[entry].path));
+    }
+    return Result::Ok;
+}
+
+GameFiles::Result GameFiles::Read(uint32_t entry, uint64_t offset, uint8_t* data, size_t size) {
+    std::shared_ptr<ScopedHandle> file;
+    Result result = Handle(entry, file);
+    if (result != Result::Ok) {
+        return result;
+    }
+    OVERLAPPED at = At(offset);
+    DWORD read = 0;
+    if (!ReadFile(file->Get(), data, static_cast<DWORD>(size), &read, &at) || read != size) {
+        return Result::Failed;
+    }
+    return Result::Ok;
+}
+
+GameFiles::Result GameFiles::Flush() {
+    for (uint32_t i = 0; i < manifest_.entries.size(); ++i) {
+        if (manifest_.entries[i].kind != chunkstore::EntryKind::File) {
+            continue;
+        }
+        std::shared_ptr<ScopedHandle> file;
+        Result result = Handle(i, file);
+        if (result != Result::Ok) {
+            return result;
+        }
+        if (!FlushFileBuffers(file->Get())) {
+            return LogFailure(L"file not flushed", PathOf(manifest_.entries[i].path));
+        }
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    open_.clear();
+    return Result::Ok;
+}

@@ -1,0 +1,95 @@
+#include "GameFiles.h"
+
+#include "FileTree.h"
+#include "Paths.h"
+#include "TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+chunkstore::ManifestEntry File(const std::string& path, uint64_t size) {
+    chunkstore::ManifestEntry entry;
+    entry.path = path;
+    entry.size = size;
+    return entry;
+}
+
+chunkstore::ManifestEntry Folder(const std::string& path) {
+    chunkstore::ManifestEntry entry;
+    entry.path = path;
+    entry.kind = chunkstore::EntryKind::Folder;
+    return entry;
+}
+
+chunkstore::Manifest ManifestOf(std::vector<chunkstore::ManifestEntry> entries) {
+    chunkstore::Manifest manifest;
+    manifest.version = "1";
+    manifest.entries = std::move(entries);
+    return manifest;
+}
+
+}  // namespace
+
+// Names outside the ANSI code page, folders made level by level, long paths
+// past MAX_PATH; a second lay-out (a resumed install) keeps what was written.
+TEST(GameFiles, LaysOutWritesAndReadsInPlace) {
+    const std::wstring game = testenv::MakeTempSubdir(L"Game");
+    const std::string deep = std::string("深/") + std::string(200, 'd') + "/" + std::string(200, 'e') + "/末.bin";
+    chunkstore::Manifest manifest = ManifestOf({File("bin/游戏.exe", 100000), Folder("存档/槽位"), File(deep, 3),
+                                                File("空.txt", 0), File("한국어/🎮.pak", 5)});
+    GameFiles files(game, manifest);
+    EXPECT_EQ(100008u, files.MissingBytes());
+    ASSERT_EQ(GameFiles::Result::Ok, files.LayOut());
+    EXPECT_EQ(0u, files.MissingBytes());
+    const uint8_t tail[] = {'e', 'n', 'd'};
+    ASSERT_EQ(GameFiles::Result::Ok, files.Write(0, 99997, tail, 3));
+    ASSERT_EQ(GameFiles::Result::Ok, files.Write(4, 0, reinterpret_cast<const uint8_t*>("hello"), 5));
+    ASSERT_EQ(GameFiles::Result::Ok, files.Write(2, 0, tail, 3));
+    ASSERT_EQ(GameFiles::Result::Ok, files.Flush());
+
+    GameFiles again(game, manifest);
+    ASSERT_EQ(GameFiles::Result::Ok, again.LayOut());
+    uint8_t read[3] = {};
+    ASSERT_EQ(GameFiles::Result::Ok, again.Read(0, 99997, read, 3));
+    EXPECT_EQ(0, memcmp(read, tail, 3));
+    EXPECT_EQ(GameFiles::Result::Failed, again.Read(0, 99998, read, 3)) << "past the end";
+    auto tree = testenv::ReadFileTree(game);
+    EXPECT_EQ(4u, tree.size());
+    EXPECT_EQ("hello", tree[L"한국어\\🎮.pak"]);
+    EXPECT_EQ("", tree[L"空.txt"]);
+    EXPECT_EQ(100000u, tree[L"bin\\游戏.exe"].size());
+    EXPECT_TRUE(PathExists(game + L"\\存档\\槽位"));
+}
+
+// Each Game folder laid out by the fixture holds a link (a Unix link under
+// Wine, shown as a junction-like folder or as a plain file) or a hard link
+// to something beside Game. Laying out over it is refused, and nothing
+// outside Game is created or changed.
+TEST(GameFiles, LinksInsideGameAreRefusedNotWrittenThrough) {
+    const struct {
+        const wchar_t* name;
+        std::vector<chunkstore::ManifestEntry> entries;
+    } cases[] = {
+        {L"folder", {File("data/x.bin", 10)}},
+        {L"nested", {File("a/b/c/d.bin", 10)}},
+        {L"file", {File("a.bin", 10)}},
+        {L"dangling", {File("new.bin", 10)}},
+        {L"hard", {File("h.bin", 10)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring base = testenv::TempDir() + L"\\links\\" + c.name;
+        const auto outsideBefore = testenv::ListTree(base + L"\\outside");
+        const std::string kept = testenv::ReadFileBytes(base + L"\\outside\\kept.txt");
+        chunkstore::Manifest manifest = ManifestOf(c.entries);
+        GameFiles files(base + L"\\Game", manifest);
+        EXPECT_EQ(GameFiles::Result::Unsafe, files.LayOut());
+        EXPECT_EQ(outsideBefore, testenv::ListTree(base + L"\\outside"));
+        EXPECT_EQ("player's own file\n", kept);
+        EXPECT_EQ(kept, testenv::ReadFileBytes(base + L"\\outside\\kept.txt"));
+    }
+}
