@@ -108,8 +108,8 @@ private:
     int receiveTimeoutMs;
     DWORD stallBudgetMs;
     bool configRead = false;
-    bool verifyRequested = false;
-    UpdateCheck updateCheck;  // written on the UI thread before the update's worker starts  // the command line asked to verify and repair the installed game
+    bool verifyRequested = false;  // the command line asked to verify and repair the installed game
+    UpdateCheck updateCheck;       // written on the UI thread before the update's worker starts
     uint64_t totalSize = 0;
     FreeSpaceQuery freeSpaceQuery = &QueryFreeDiskSpace;
     // Written on the UI thread before the install thread that reads it starts.
