@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Runs one test binary under Wine in a fresh temporary folder.
 
+A program that dies of an unhandled exception under Wine (a stack overflow,
+say) may still end with exit code 0: Wine's report of it on the standard
+error, of the binary or of any program it started, fails the run.
+
 An optional fixture module (a Python file with setup(ctx)) may start local
 servers, prepare files and set environment variables before the binary runs;
 everything it registers with ctx.on_cleanup is undone afterwards, even when
@@ -56,6 +60,30 @@ class Context:
                 print(f"run_test: cleanup failed: {exc}", file=sys.stderr)
 
 
+# What Wine writes when a program dies of an exception nobody handled.
+CRASH_REPORT = b"wine: Unhandled"
+
+
+def run_logged(ctx):
+    """The exit code; the standard error goes through a file (a program the
+    test leaves running may hold it open) and is echoed afterwards."""
+    with tempfile.TemporaryFile() as log:
+        try:
+            code = subprocess.run(ctx.command, env=ctx.env, cwd=ctx.tmpdir, stderr=log,
+                                  timeout=ctx.timeout).returncode
+        except subprocess.TimeoutExpired:
+            print(f"run_test: timed out after {ctx.timeout} s", file=sys.stderr)
+            code = 1
+        log.seek(0)
+        errors = log.read()
+    sys.stderr.buffer.write(errors)
+    sys.stderr.flush()
+    if code == 0 and CRASH_REPORT in errors:
+        print("run_test: a program crashed (see above) although the exit code was 0", file=sys.stderr)
+        code = 1
+    return code
+
+
 def load_fixture(path):
     sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
     sys.path.insert(0, os.path.dirname(os.path.abspath(path)))
@@ -84,12 +112,7 @@ def main():
     try:
         for fixture in args.fixture:
             load_fixture(fixture).setup(ctx)
-        try:
-            code = subprocess.run(ctx.command, env=ctx.env, cwd=tmpdir,
-                                  timeout=ctx.timeout).returncode
-        except subprocess.TimeoutExpired:
-            print(f"run_test: timed out after {ctx.timeout} s", file=sys.stderr)
-            code = 1
+        code = run_logged(ctx)
     finally:
         ctx.run_cleanups()
         if os.environ.get("KEEP_TEST_TMP"):

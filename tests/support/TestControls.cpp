@@ -28,6 +28,7 @@ const char* EventName(UiEventType type) {
     case UiEventType::WindowSize: return "WindowSize";
     case UiEventType::SetCursor: return "SetCursor";
     case UiEventType::Timer: return "Timer";
+    case UiEventType::CaptureLost: return "CaptureLost";
     }
     return "?";
 }

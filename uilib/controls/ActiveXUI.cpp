@@ -1,6 +1,6 @@
 #include "ActiveXUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CActiveXUI::ClassName() const {
 }
 
 void* CActiveXUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ActiveX") == 0) {
+    if (Is(name, L"ActiveX")) {
         return this;
     }
     return CControlUI::CastTo(name);

@@ -1,6 +1,6 @@
 #include "AnimationTabLayoutUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CAnimationTabLayoutUI::ClassName() const {
 }
 
 void* CAnimationTabLayoutUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"AnimationTabLayout") == 0) {
+    if (Is(name, L"AnimationTabLayout")) {
         return this;
     }
     return CTabLayoutUI::CastTo(name);

@@ -9,18 +9,10 @@
 
 namespace Orvel {
 
-namespace {
-
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
-}  // namespace
-
 CButtonUI::CButtonUI()
     : state_(0), hotBkColor_(0), pushedBkColor_(0), hotTextColor_(0), pushedTextColor_(0), focusedTextColor_(0),
       hotFont_(0), boundTabIndex_(-1) {
-    textStyle_ = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    look_.style = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 }
 
 const wchar_t* CButtonUI::ClassName() const {
@@ -28,7 +20,7 @@ const wchar_t* CButtonUI::ClassName() const {
 }
 
 void* CButtonUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"Button")) {
+    if (Is(name, L"Button")) {
         return this;
     }
     return CLabelUI::CastTo(name);
@@ -116,6 +108,12 @@ void CButtonUI::ProcessEvent(UiEvent& event) {
             Invalidate();
         }
         return;
+    case UiEventType::CaptureLost:
+        if (state_ & (StatePushed | StateCaptured)) {
+            state_ &= ~(StatePushed | StateCaptured);
+            Invalidate();
+        }
+        return;
     case UiEventType::ButtonUp:
         if (state_ & StateCaptured) {
             state_ &= ~(StatePushed | StateCaptured);
@@ -154,10 +152,7 @@ void CButtonUI::ProcessEvent(UiEvent& event) {
     CLabelUI::ProcessEvent(event);
 }
 
-void CButtonUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CButtonUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"normalimage")) {
         SetNormalImage(value);
     } else if (Is(name, L"hotimage")) {
@@ -187,7 +182,7 @@ void CButtonUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"focusedtextcolor")) {
         SetFocusedTextColor(ParseColorValue(value));
     } else {
-        CLabelUI::ApplyAttribute(name, value);
+        CLabelUI::ApplyOwnAttribute(name, value);
     }
 }
 
@@ -238,8 +233,8 @@ void CButtonUI::DrawForeImage(HDC dc) {
 void CButtonUI::DrawTextContent(HDC dc) {
     RefreshState();
     ResolveDefaultColors();
-    DWORD color = IsEnabled() ? textColor_ : disabledTextColor_;
-    int font = font_;
+    DWORD color = look_.ColorFor(IsEnabled());
+    int font = look_.font;
     if ((state_ & StatePushed) && pushedTextColor_ != 0) {
         color = pushedTextColor_;
     } else if ((state_ & StateHot) && hotTextColor_ != 0) {

@@ -30,7 +30,6 @@ public:
     // Disabling clears the state bits.
     void SetEnabled(bool enabled = true) override;
     void ProcessEvent(UiEvent& event) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void DrawBackColor(HDC dc) override;
     void DrawStateImage(HDC dc) override;
     void DrawForeImage(HDC dc) override;
@@ -72,6 +71,7 @@ public:
     CControlUI* BoundTabLayout() const;
 
 protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
     // Focused and disabled follow the control; a disabled window leaves
     // only the disabled and selected bits.
     void RefreshState();

@@ -3,8 +3,6 @@
 #include "PaintManagerUI.h"
 #include "UiValueParser.h"
 
-#include <cwchar>
-
 namespace Orvel {
 
 CCheckBoxUI::CCheckBoxUI() : autoCheck_(false) {}
@@ -14,7 +12,7 @@ const wchar_t* CCheckBoxUI::ClassName() const {
 }
 
 void* CCheckBoxUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"CheckBox") == 0) {
+    if (Is(name, L"CheckBox")) {
         return this;
     }
     return COptionUI::CastTo(name);
@@ -40,14 +38,11 @@ void CCheckBoxUI::ProcessEvent(UiEvent& event) {
     COptionUI::ProcessEvent(event);
 }
 
-void CCheckBoxUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
-    if (_wcsicmp(name, L"EnableAutoCheck") == 0) {
+void CCheckBoxUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
+    if (Is(name, L"EnableAutoCheck")) {
         SetAutoCheck(ParseBoolValue(value));
     }
-    COptionUI::ApplyAttribute(name, value);
+    COptionUI::ApplyOwnAttribute(name, value);
 }
 
 void CCheckBoxUI::Select(bool selected) {

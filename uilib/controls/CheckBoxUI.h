@@ -13,12 +13,14 @@ public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
     void ProcessEvent(UiEvent& event) override;
-    // "EnableAutoCheck".
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void Select(bool selected = true) override;
 
     bool IsAutoCheck() const { return autoCheck_; }
     void SetAutoCheck(bool autoCheck) { autoCheck_ = autoCheck; }
+
+protected:
+    // "EnableAutoCheck".
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     bool autoCheck_;

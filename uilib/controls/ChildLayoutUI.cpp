@@ -1,8 +1,6 @@
 #include "ChildLayoutUI.h"
 
-#include "LayoutBuilder.h"
-
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -13,7 +11,7 @@ const wchar_t* CChildLayoutUI::ClassName() const {
 }
 
 void* CChildLayoutUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ChildLayout") == 0) {
+    if (Is(name, L"ChildLayout")) {
         return this;
     }
     return CContainerUI::CastTo(name);
@@ -30,7 +28,7 @@ void CChildLayoutUI::OnInitialize() {
         Remove(built_);
         built_ = nullptr;
     }
-    CLayoutBuilder builder;
+    CLayoutBuilder builder(lineage_);
     CControlUI* root = builder.Build(markupFile_, nullptr, nullptr, manager_, nullptr);
     if (root == nullptr || !Add(root)) {
         delete root;
@@ -41,14 +39,11 @@ void CChildLayoutUI::OnInitialize() {
     builtFile_ = markupFile_;
 }
 
-void CChildLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
-        return;
-    }
-    if (_wcsicmp(name, L"xmlfile") == 0) {
+void CChildLayoutUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
+    if (Is(name, L"xmlfile")) {
         SetMarkupFile(value);
     } else {
-        CContainerUI::ApplyAttribute(name, value);
+        CContainerUI::ApplyOwnAttribute(name, value);
     }
 }
 

@@ -253,6 +253,12 @@ void CColorPaletteUI::ProcessEvent(UiEvent& event) {
         Invalidate();
         break;
     }
+    case UiEventType::CaptureLost:
+        // A drag cut short still leaves the colour it reached.
+        if ((state_ & kDragging) == 0) {
+            break;
+        }
+        [[fallthrough]];
     case UiEventType::ButtonUp:
         if (IsEnabled() && manager_ != nullptr) {
             manager_->SendNotify(this, L"colorchanged", SelectedColor(), 0);
@@ -267,10 +273,7 @@ void CColorPaletteUI::ProcessEvent(UiEvent& event) {
     }
 }
 
-void CColorPaletteUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CColorPaletteUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (wcscmp(name, L"palletheight") == 0) {
         SetPaletteHeight(ParseInt(value));
     } else if (wcscmp(name, L"barheight") == 0) {
@@ -278,7 +281,7 @@ void CColorPaletteUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) 
     } else if (wcscmp(name, L"thumbimage") == 0) {
         SetThumbImage(value);
     } else {
-        CControlUI::ApplyAttribute(name, value);
+        CControlUI::ApplyOwnAttribute(name, value);
     }
 }
 

@@ -23,8 +23,6 @@ public:
     // Moves the palette's thumb and draws both images anew.
     void Place(const RECT& rect, bool invalidate = true) override;
     void ProcessEvent(UiEvent& event) override;
-    // "palletheight", "barheight" and "thumbimage", compared case-sensitively.
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     // The palette at the top, the bar at the bottom and the two thumbs.
     void DrawBackColor(HDC dc) override;
 
@@ -44,6 +42,10 @@ public:
     void SetThumbImage(const wchar_t* image);
     // The palette's thumb, in window coordinates.
     POINT ThumbPoint() const { return thumb_; }
+
+protected:
+    // "palletheight", "barheight" and "thumbimage", compared case-sensitively.
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     static constexpr UINT kDragging = 1u << 16;

@@ -1,6 +1,6 @@
 #include "ComboBoxUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CComboBoxUI::ClassName() const {
 }
 
 void* CComboBoxUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ComboBox") == 0) {
+    if (Is(name, L"ComboBox")) {
         return this;
     }
     return CComboUI::CastTo(name);

@@ -13,10 +13,6 @@ namespace Orvel {
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 bool Meets(const RECT& a, const RECT& b) {
     RECT common;
     return IntersectRect(&common, &a, &b) != FALSE;
@@ -49,10 +45,10 @@ const wchar_t* CContainerUI::ClassName() const {
 }
 
 void* CContainerUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"IContainer")) {
+    if (Is(name, L"IContainer")) {
         return static_cast<IContainerUI*>(this);
     }
-    if (name != nullptr && Is(name, L"Container")) {
+    if (Is(name, L"Container")) {
         return this;
     }
     return CControlUI::CastTo(name);
@@ -299,21 +295,16 @@ bool CContainerUI::ScrollByEvent(const UiEvent& event, bool vertical) {
     return true;
 }
 
-bool CContainerUI::ApplyScrollBarStyle(const wchar_t* name, const wchar_t* value) {
-    const bool horizontal = Is(name, L"hscrollbarstyle");
-    if (!horizontal && !Is(name, L"vscrollbarstyle")) {
-        return false;
-    }
-    (horizontal ? horizontalBarStyle_ : verticalBarStyle_) = value;
-    ApplyBarStyle(horizontal);
-    return true;
+bool CContainerUI::TakesStyleName(const wchar_t* name) const {
+    return Is(name, L"vscrollbarstyle") || Is(name, L"hscrollbarstyle");
 }
 
-void CContainerUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
-        return;
-    }
-    if (Is(name, L"inset")) {
+void CContainerUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
+    if (TakesStyleName(name)) {
+        const bool horizontal = Is(name, L"hscrollbarstyle");
+        (horizontal ? horizontalBarStyle_ : verticalBarStyle_) = value;
+        ApplyBarStyle(horizontal);
+    } else if (Is(name, L"inset")) {
         SetInset(ParseRectValue(value));
     } else if (Is(name, L"mousechild")) {
         SetChildrenTakeMouse(ParseBoolValue(value));
@@ -342,7 +333,7 @@ void CContainerUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"scrollstepsize")) {
         SetScrollStep(ParseInt(value));
     } else {
-        CControlUI::ApplyAttribute(name, value);
+        CControlUI::ApplyOwnAttribute(name, value);
     }
 }
 
@@ -431,7 +422,9 @@ bool CContainerUI::Add(CControlUI* control) {
 }
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
-    if (control == nullptr) {
+    // Refused before binding: a control bound here but left out of the list
+    // would belong to nobody.
+    if (control == nullptr || index < 0 || index > items_.Count()) {
         return false;
     }
     if (manager_ != nullptr) {

@@ -68,7 +68,6 @@ public:
     // Adds the flags UiFindUpdateTest and UiFindTopFirst, and UiFindMeFirst.
     CControlUI* FindBy(FindControlProc visitor, void* data, UINT flags) override;
     void ProcessEvent(UiEvent& event) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     // Children and floating children are clipped to the container.
     void Paint(HDC dc, const RECT& paintRect) override;
     void OnScaleChanged(int scale) override;
@@ -147,6 +146,9 @@ public:
     UiScrollBarMetrics HorizontalBarMetrics() const;
 
 protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
+    // "vscrollbarstyle" and "hscrollbarstyle" name the bars' styles.
+    bool TakesStyleName(const wchar_t* name) const override;
     // The item rectangle less the scaled inset.
     CUiRect InsideInset() const;
     // The item rectangle less the scaled inset and the visible bars'
@@ -169,10 +171,6 @@ protected:
     // needed; false when the bar was not visible before and stays so.
     bool UpdateBar(CScrollBarUI* bar, int extra, const RECT& placed);
     CScrollBarUI* CreateBar(bool horizontal);
-    // "vscrollbarstyle" and "hscrollbarstyle": the bar is shown and styled.
-    // Their value may name one of the window's styles, which is then the
-    // bar's, so derived containers ask this before ApplyStyleValue.
-    bool ApplyScrollBarStyle(const wchar_t* name, const wchar_t* value);
     void ApplyBarStyle(bool horizontal);
     static void DestroyBar(CScrollBarUI*& bar);
     static UiScrollBarMetrics MetricsOf(const CScrollBarUI* bar);

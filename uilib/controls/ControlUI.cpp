@@ -14,8 +14,10 @@ namespace Orvel {
 
 namespace {
 
-// A style whose list names a style (or itself) must not recurse forever.
+// A style whose list names a style (or itself) must not recurse forever, nor
+// branch out: K self-references at depth 8 would be K^8 attributes.
 constexpr int kMaxStyleDepth = 8;
+constexpr int kMaxStyleAttributes = 1024;  // applied from styles, per attribute of the control
 
 struct CursorKeyword {
     const wchar_t* keyword;
@@ -27,10 +29,6 @@ constexpr CursorKeyword kCursors[] = {
     {L"size", 32640},     {L"icon", 32641},     {L"sizenwse", 32642}, {L"sizenesw", 32643},
     {L"sizewe", 32644},   {L"sizens", 32645},   {L"sizeall", 32646},  {L"no", 32648},     {L"hand", 32649},
 };
-
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
 
 // Colours of the background attributes may have white space before the "#".
 DWORD ParseBackColor(const wchar_t* value) {
@@ -70,7 +68,7 @@ CControlUI::CControlUI()
       floating_(false), placing_(false), dragSource_(false), dropTarget_(false), textFromResource_(false),
       shortcut_(0), tag_(0), backColor_(0), backColor2_(0), backColor3_(0), foreColor_(0), borderColor_(0),
       focusedBorderColor_(0), colorHsl_(false), borderSize_(0), borderStyle_(0), toolTipWidth_(300), cursorId_(0),
-      styleDepth_(0) {}
+      styleDepth_(0), styleAttributes_(0) {}
 
 CControlUI::~CControlUI() {
     if (!DestroyHooks.IsEmpty()) {
@@ -94,7 +92,7 @@ const wchar_t* CControlUI::ClassName() const {
 }
 
 void* CControlUI::CastTo(const wchar_t* name) {
-    return (name != nullptr && Is(name, L"Control")) ? this : nullptr;
+    return Is(name, L"Control") ? this : nullptr;
 }
 
 UINT CControlUI::TraitFlags() const {
@@ -522,12 +520,17 @@ void CControlUI::ProcessEvent(UiEvent& event) {
 }
 
 void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr) {
+    if (name == nullptr || value == nullptr || (!TakesStyleName(name) && ApplyStyleValue(value))) {
         return;
     }
-    if (ApplyStyleValue(value)) {
-        return;
-    }
+    ApplyOwnAttribute(name, value);
+}
+
+bool CControlUI::TakesStyleName(const wchar_t*) const {
+    return false;
+}
+
+void CControlUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"pos")) {
         CUiRect rect = ParseRectValue(value);
         SetFixedOffset(rect.left >= 0 ? rect.left : rect.right, rect.top >= 0 ? rect.top : rect.bottom);
@@ -656,6 +659,9 @@ void CControlUI::ApplyAttributeList(const wchar_t* list) {
     if (list == nullptr) {
         return;
     }
+    if (styleDepth_ == 0) {
+        styleAttributes_ = 0;
+    }
     if (manager_ != nullptr) {
         if (const wchar_t* style = manager_->FindStyle(list)) {
             if (styleDepth_ < kMaxStyleDepth) {
@@ -697,6 +703,9 @@ void CControlUI::ApplyAttributeListText(const wchar_t* list) {
             break;
         }
         CUiString value(valueStart, static_cast<int>(close - valueStart));
+        if (styleDepth_ > 0 && ++styleAttributes_ > kMaxStyleAttributes) {
+            break;
+        }
         ApplyAttribute(name, value);
         position = close + 1;
         if (*position != L' ') {

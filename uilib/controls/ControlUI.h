@@ -27,6 +27,8 @@ enum UiFindFlags : UINT {
 enum UiTraitFlags : UINT {
     UiTraitTabStop = 0x1,
     UiTraitWantsCursor = 0x2,
+    // Takes the Tab key itself instead of moving the focus (a rich edit field).
+    UiTraitWantsTab = 0x4,
 };
 
 // Anchors of a floating control: fractions of the parent's width and height.
@@ -151,7 +153,10 @@ public:
     virtual void HandleEvent(UiEvent& event);
     virtual void ProcessEvent(UiEvent& event);
 
-    virtual void ApplyAttribute(const wchar_t* name, const wchar_t* value);
+    // One markup attribute. A value that names one of the manager's styles
+    // stands for that style, whatever the attribute, unless the attribute
+    // itself takes a style name; anything else goes to ApplyOwnAttribute.
+    void ApplyAttribute(const wchar_t* name, const wchar_t* value);
     virtual CUiSize MeasureSize(const SIZE& available);
 
     virtual void Paint(HDC dc, const RECT& paintRect);
@@ -226,15 +231,16 @@ public:
     CUiEventSource NotifyHooks;
 
 protected:
+    // The attribute names a class knows: each class takes its own and hands
+    // the rest to its base. Neither argument is null.
+    virtual void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value);
+    // Attributes whose value names a style meant for something else.
+    virtual bool TakesStyleName(const wchar_t* name) const;
     int Scale(int value) const;
     CUiRect ScaleRect(const RECT& rect) const;
     // Hands the visible part of `rect` (cut by every ancestor) to the manager.
     void InvalidateVisible(const RECT& rect);
     void ApplyAttributeListText(const wchar_t* list);
-    // An attribute value that names one of the manager's styles stands for
-    // that style, whatever the attribute: true when it did and was applied.
-    // Derived ApplyAttribute overrides ask this before their own names.
-    bool ApplyStyleValue(const wchar_t* value);
     // SetFocus and KillFocus as controls without a focused look take them:
     // the focused flag only, no repaint. False for any other event.
     bool TrackFocusQuietly(const UiEvent& event);
@@ -290,7 +296,11 @@ protected:
     CUiRect borderSides_;
 
 private:
-    int styleDepth_;  // nesting of style lists being applied
+    // True when `value` named one of the manager's styles, now applied.
+    bool ApplyStyleValue(const wchar_t* value);
+
+    int styleDepth_;       // nesting of style lists being applied
+    int styleAttributes_;  // applied from style lists since the outermost one began
 };
 
 }  // namespace Orvel

@@ -47,12 +47,10 @@ void CDateTimeUI::UpdateText() {
 }
 
 void CDateTimeUI::OpenNativeWindow(bool create) {
-    if (window_ == nullptr && create) {
-        window_ = new CDateTimeWnd(this);
-    }
-    // A picker that could not be made is gone again.
-    if (window_ != nullptr && !window_->Init()) {
-        window_ = nullptr;
+    if (window_ != nullptr) {
+        window_->Reopen();
+    } else if (create) {
+        CNativeFieldWnd::Open(this, window_);
     }
 }
 

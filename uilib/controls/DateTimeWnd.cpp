@@ -15,7 +15,7 @@ constexpr UINT kReflectedNotify = WM_NOTIFY + 0x2000;
 }  // namespace
 
 CDateTimeWnd::CDateTimeWnd(CDateTimeUI* owner)
-    : owner_(owner), openedTime_(), initialized_(false), droppedDown_(false) {}
+    : CNativeFieldWnd(owner->Manager()), owner_(owner), openedTime_(), initialized_(false), droppedDown_(false) {}
 
 CDateTimeWnd::~CDateTimeWnd() = default;
 
@@ -38,18 +38,16 @@ RECT CDateTimeWnd::PickerRect() const {
 }
 
 bool CDateTimeWnd::Init() {
-    CPaintManagerUI* manager = owner_->Manager();
     owner_->SetUpdateMode(CDateTimeUI::KeepText);
     if (Handle() == nullptr) {
         // The picker's class exists once the date classes are initialised.
         INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_DATE_CLASSES};
         InitCommonControlsEx(&classes);
-        if (manager == nullptr || manager->WindowHandle() == nullptr ||
-            Create(manager->WindowHandle(), nullptr, WS_CHILD, 0, PickerRect()) == nullptr) {
-            delete this;
+        if (manager_ == nullptr || manager_->WindowHandle() == nullptr ||
+            Create(manager_->WindowHandle(), nullptr, WS_CHILD, 0, PickerRect()) == nullptr) {
             return false;
         }
-        SendToWindow(WM_SETFONT, reinterpret_cast<WPARAM>(manager->FontById(owner_->Font())), TRUE);
+        SendToWindow(WM_SETFONT, reinterpret_cast<WPARAM>(manager_->FontById(owner_->Font())), TRUE);
     }
     if (owner_->Text().IsEmpty()) {
         GetLocalTime(&owner_->time_);
@@ -62,14 +60,13 @@ bool CDateTimeWnd::Init() {
     return true;
 }
 
-void CDateTimeWnd::Dismiss() {
-    CPaintManagerUI* manager = owner_ != nullptr ? owner_->Manager() : nullptr;
-    if (manager != nullptr && manager->IsLayered() && Handle() != nullptr) {
-        manager->RemoveNativeWindow(Handle());
-    }
+void CDateTimeWnd::ForgetOwner() {
     owner_ = nullptr;
-    if (Handle() != nullptr) {
-        DestroyWindow(Handle());
+}
+
+void CDateTimeWnd::OnWindowGone() {
+    if (owner_ != nullptr && owner_->window_ == this) {
+        owner_->window_ = nullptr;
     }
 }
 
@@ -101,7 +98,7 @@ void CDateTimeWnd::OnNotify(const NMHDR& header) {
     }
 }
 
-LRESULT CDateTimeWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CDateTimeWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (owner_ != nullptr) {
         switch (message) {
         case WM_KEYDOWN:
@@ -129,8 +126,8 @@ LRESULT CDateTimeWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
             break;
         case WM_PAINT:
-            if (owner_->Manager() != nullptr && owner_->Manager()->IsLayered()) {
-                owner_->Manager()->AddNativeWindow(Handle());
+            if (IsLayered()) {
+                manager_->AddNativeWindow(Handle());
             }
             break;
         default:
@@ -138,17 +135,6 @@ LRESULT CDateTimeWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
     }
     return CallPreviousProc(message, wParam, lParam);
-}
-
-void CDateTimeWnd::FinalCleanup(HWND window) {
-    if (owner_ != nullptr) {
-        CPaintManagerUI* manager = owner_->Manager();
-        if (manager != nullptr && manager->IsLayered()) {
-            manager->RemoveNativeWindow(window);
-        }
-        owner_->window_ = nullptr;
-    }
-    delete this;
 }
 
 }  // namespace Orvel

@@ -12,10 +12,6 @@ namespace Orvel {
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 bool IsHighSurrogate(wchar_t ch) {
     return ch >= 0xD800 && ch <= 0xDBFF;
 }
@@ -29,16 +25,12 @@ bool IsLowSurrogate(wchar_t ch) {
 CEditUI::CEditUI()
     : editWnd_(nullptr), maxChar_(255), readOnly_(false), password_(false), passwordChar_(L'*'), state_(0),
       tipValueColor_(0xFFBAC0C5), nativeBkColor_(kNoNativeColor), nativeTextColor_(0), extraStyle_(0) {
-    textPadding_ = CUiRect(4, 3, 4, 3);
-    font_ = -1;
+    look_.padding = CUiRect(4, 3, 4, 3);
 }
 
 CEditUI::~CEditUI() {
     if (editWnd_ != nullptr) {
-        CEditWnd* window = editWnd_;
-        editWnd_ = nullptr;
-        window->ForgetOwner();
-        DestroyWindow(window->Handle());
+        editWnd_->Dismiss();
     }
 }
 
@@ -47,7 +39,7 @@ const wchar_t* CEditUI::ClassName() const {
 }
 
 void* CEditUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"Edit")) {
+    if (Is(name, L"Edit")) {
         return this;
     }
     return CLabelUI::CastTo(name);
@@ -139,7 +131,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
         }
         focused_ = true;
         if (editWnd_ == nullptr) {
-            CEditWnd::Open(this);
+            CNativeFieldWnd::Open(this, editWnd_);
             Invalidate();
         }
         return;
@@ -161,7 +153,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
             manager_->EndCapture();
         }
         if (HasFocus() && editWnd_ == nullptr) {
-            CEditWnd::Open(this);
+            CNativeFieldWnd::Open(this, editWnd_);
             if (!PtInRect(&itemRect_, event.mousePoint)) {
                 return;
             }
@@ -189,10 +181,7 @@ void CEditUI::ProcessEvent(UiEvent& event) {
     CLabelUI::ProcessEvent(event);
 }
 
-void CEditUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CEditUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"readonly")) {
         SetReadOnly(ParseBoolValue(value));
     } else if (Is(name, L"numberonly")) {
@@ -220,7 +209,7 @@ void CEditUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"nativebkcolor")) {
         SetNativeBkColor(ParseColorValue(value));
     } else {
-        CLabelUI::ApplyAttribute(name, value);
+        CLabelUI::ApplyOwnAttribute(name, value);
     }
 }
 
@@ -228,7 +217,7 @@ CUiSize CEditUI::MeasureSize(const SIZE& available) {
     if (fixedHeight_ != 0 || manager_ == nullptr) {
         return CControlUI::MeasureSize(available);
     }
-    return CUiSize(FixedWidth(), manager_->FontInfoById(font_)->metrics.tmHeight + 6);
+    return CUiSize(FixedWidth(), manager_->FontInfoById(look_.font)->metrics.tmHeight + 6);
 }
 
 void CEditUI::DrawStateImage(HDC dc) {
@@ -270,15 +259,13 @@ void CEditUI::DrawTextContent(HDC dc) {
         color = tipValueColor_;
     } else {
         shown = password_ ? MaskedText(text) : text;
-        color = IsEnabled() ? textColor_ : disabledTextColor_;
+        color = look_.ColorFor(IsEnabled());
     }
     if (shown.IsEmpty()) {
         return;
     }
-    const CUiRect padding = TextPadding();
-    RECT rect = {itemRect_.left + padding.left, itemRect_.top + padding.top, itemRect_.right - padding.right,
-                 itemRect_.bottom - padding.bottom};
-    CUiRender::PaintText(dc, manager_, rect, shown, color, font_, textStyle_ | DT_SINGLELINE);
+    CUiRect rect = TextRect();
+    CUiRender::PaintText(dc, manager_, rect, shown, color, look_.font, look_.style | DT_SINGLELINE);
 }
 
 void CEditUI::SetMaxChar(UINT maxChar) {
@@ -316,7 +303,8 @@ void CEditUI::SetPassword(bool password) {
 }
 
 void CEditUI::SetPasswordChar(wchar_t ch) {
-    if (passwordChar_ == ch) {
+    // The null character masks nothing: the password would show in clear.
+    if (ch == 0 || passwordChar_ == ch) {
         return;
     }
     passwordChar_ = ch;

@@ -37,7 +37,6 @@ public:
     void Place(const RECT& rect, bool invalidate = true) override;
     void Shift(const SIZE& offset, bool invalidate = true) override;
     void ProcessEvent(UiEvent& event) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     // Without a fixed height: the font's text height + 6.
     CUiSize MeasureSize(const SIZE& available) override;
     void DrawStateImage(HDC dc) override;
@@ -76,6 +75,9 @@ public:
     void SetNativeBkColor(DWORD argb);
     // Style bits added to the native window when it opens.
     UINT ExtraWindowStyle() const { return extraStyle_; }
+
+protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     friend class CEditWnd;

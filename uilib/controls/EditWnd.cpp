@@ -17,17 +17,13 @@ constexpr UINT kReflected = 0x2000;
 }  // namespace
 
 CEditWnd::CEditWnd(CEditUI* owner)
-    : owner_(owner), manager_(owner->Manager()), backBrush_(nullptr), initialized_(false), caretShown_(false) {}
+    : CNativeFieldWnd(owner->Manager()), owner_(owner), backBrush_(nullptr), initialized_(false),
+      caretShown_(false) {}
 
-CEditWnd::~CEditWnd() = default;
-
-void CEditWnd::Open(CEditUI* owner) {
-    if (owner == nullptr || owner->editWnd_ != nullptr || owner->Manager() == nullptr ||
-        owner->Manager()->WindowHandle() == nullptr) {
-        return;
+CEditWnd::~CEditWnd() {
+    if (backBrush_ != nullptr) {
+        DeleteObject(backBrush_);
     }
-    auto* window = new CEditWnd(owner);
-    window->Init();
 }
 
 const wchar_t* CEditWnd::WindowClass() const {
@@ -36,10 +32,6 @@ const wchar_t* CEditWnd::WindowClass() const {
 
 const wchar_t* CEditWnd::SuperclassName() const {
     return L"Edit";
-}
-
-bool CEditWnd::IsLayered() const {
-    return manager_ != nullptr && manager_->IsLayered();
 }
 
 CUiRect CEditWnd::CalcEditRect() const {
@@ -74,7 +66,10 @@ CUiRect CEditWnd::WindowRect() const {
     return rect;
 }
 
-void CEditWnd::Init() {
+bool CEditWnd::Init() {
+    if (manager_ == nullptr || manager_->WindowHandle() == nullptr) {
+        return false;
+    }
     const CUiRect rect = WindowRect();
     DWORD style = IsLayered() ? (WS_POPUP | WS_VISIBLE | ES_AUTOHSCROLL) : (WS_CHILD | ES_AUTOHSCROLL);
     const UINT textStyle = owner_->TextStyle();
@@ -87,11 +82,8 @@ void CEditWnd::Init() {
         style |= ES_PASSWORD;
     }
     if (Create(manager_->WindowHandle(), nullptr, style, 0, rect) == nullptr) {
-        delete this;
-        return;
+        return false;
     }
-    // From here the window's last message deletes this object.
-    owner_->editWnd_ = this;
     HWND window = Handle();
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(manager_->FontById(owner_->Font())), FALSE);
     SendMessageW(window, EM_LIMITTEXT, owner_->MaxChar(), 0);
@@ -108,6 +100,7 @@ void CEditWnd::Init() {
     ::SetFocus(window);
     SelectAll();
     initialized_ = true;
+    return true;
 }
 
 void CEditWnd::SelectAll() {
@@ -126,6 +119,15 @@ void CEditWnd::FollowOwner(bool resize) {
 
 void CEditWnd::ForgetOwner() {
     owner_ = nullptr;
+}
+
+void CEditWnd::OnWindowGone() {
+    if (owner_ != nullptr) {
+        owner_->Invalidate();
+        if (owner_->editWnd_ == this) {
+            owner_->editWnd_ = nullptr;
+        }
+    }
 }
 
 void CEditWnd::OnCreate() {
@@ -147,6 +149,7 @@ void CEditWnd::OnChange() {
     if (manager_ != nullptr) {
         manager_->SendNotify(owner_, L"textchanged");
     }
+    // A handler may have deleted the field (and so dismissed this window).
     if (IsLayered() && owner_ != nullptr) {
         owner_->Invalidate();
     }
@@ -184,7 +187,7 @@ void CEditWnd::DrawCaretMark(HDC dc) {
     FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
-LRESULT CEditWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CEditWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         OnCreate();
@@ -238,23 +241,6 @@ LRESULT CEditWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return CallPreviousProc(message, wParam, lParam);
-}
-
-void CEditWnd::FinalCleanup(HWND window) {
-    if (owner_ != nullptr) {
-        owner_->Invalidate();
-    }
-    if (backBrush_ != nullptr) {
-        DeleteObject(backBrush_);
-        backBrush_ = nullptr;
-    }
-    if (IsLayered()) {
-        manager_->RemoveNativeWindow(window);
-    }
-    if (owner_ != nullptr) {
-        owner_->editWnd_ = nullptr;
-    }
-    delete this;
 }
 
 }  // namespace Orvel

@@ -1,6 +1,6 @@
 #include "FlashUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CFlashUI::ClassName() const {
 }
 
 void* CFlashUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"Flash") == 0) {
+    if (Is(name, L"Flash")) {
         return this;
     }
     return CActiveXUI::CastTo(name);

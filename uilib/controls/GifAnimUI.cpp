@@ -15,10 +15,6 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 // GDI+'s frame dimension of animations; the import libraries leave it out.
 const GUID kFrameDimensionTime = {0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 
@@ -45,7 +41,7 @@ IStream* StreamOver(const std::vector<unsigned char>& bytes) {
 
 CGifAnimUI::CGifAnimUI()
     : image_(nullptr), frameCount_(0), currentFrame_(0), autoPlay_(true), autoSize_(false), playing_(false),
-      stream_(nullptr), gdiplusToken_(0) {}
+      loadTried_(false), stream_(nullptr), gdiplusToken_(0) {}
 
 CGifAnimUI::~CGifAnimUI() {
     if (manager_ != nullptr) {
@@ -59,7 +55,7 @@ const wchar_t* CGifAnimUI::ClassName() const {
 }
 
 void* CGifAnimUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"GifAnim")) {
+    if (Is(name, L"GifAnim")) {
         return this;
     }
     return CControlUI::CastTo(name);
@@ -71,10 +67,7 @@ void CGifAnimUI::OnInitialize() {
     }
 }
 
-void CGifAnimUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CGifAnimUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"bkimage")) {
         SetFile(value);
     } else if (Is(name, L"autoplay")) {
@@ -82,7 +75,7 @@ void CGifAnimUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"autosize")) {
         SetAutoSize(ParseBoolValue(value));
     } else {
-        CControlUI::ApplyAttribute(name, value);
+        CControlUI::ApplyOwnAttribute(name, value);
     }
 }
 
@@ -93,13 +86,16 @@ void CGifAnimUI::SetFile(const wchar_t* name) {
     file_ = name;
     Stop();
     Release();
+    loadTried_ = false;
     Invalidate();
 }
 
 void CGifAnimUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
     if (visible) {
-        Play();
+        if (autoPlay_) {
+            Play();
+        }
     } else {
         Stop();
     }
@@ -124,9 +120,12 @@ UINT CGifAnimUI::FrameDelay(UINT frame) const {
 }
 
 void CGifAnimUI::Load() {
-    if (file_.IsEmpty()) {
+    // A file that is missing or does not decode is not read again at every
+    // paint: only a new file name tries again.
+    if (file_.IsEmpty() || loadTried_) {
         return;
     }
+    loadTried_ = true;
     std::vector<unsigned char> bytes;
     if (ReadSkinFile(file_, kMaxGifFileBytes, bytes) != UiReadResult::Ok) {
         return;
@@ -214,7 +213,11 @@ void CGifAnimUI::Stop() {
 }
 
 void CGifAnimUI::ProcessEvent(UiEvent& event) {
-    if (event.type != UiEventType::Timer || event.wParam != kFrameTimerId || !playing_) {
+    if (event.type != UiEventType::Timer || event.wParam != kFrameTimerId) {
+        CControlUI::ProcessEvent(event);
+        return;
+    }
+    if (!playing_) {
         return;
     }
     if (manager_ != nullptr) {

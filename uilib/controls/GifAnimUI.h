@@ -14,8 +14,9 @@ namespace Orvel {
 // The file ("bkimage") is decoded with GDI+ when the control is initialised
 // or first painted; each frame stays up for its own delay, stepped by the
 // control timer 100. Hiding the control stops and rewinds the animation,
-// showing it plays again. A GIF without frame delays, or with one frame,
-// stays still.
+// showing it plays again (with auto play). A GIF without frame delays, or
+// with one frame, stays still; a file that cannot be read or decoded is
+// tried once, until the file name changes.
 class CGifAnimUI : public CControlUI {
 public:
     static constexpr UINT kFrameTimerId = 100;
@@ -26,11 +27,11 @@ public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
     void OnInitialize() override;
-    // Only the frame timer's ticks; every other event is dropped here.
+    // The frame timer's ticks step the frames; every other event is the
+    // base control's.
     void ProcessEvent(UiEvent& event) override;
     void Paint(HDC dc, const RECT& paintRect) override;
     void SetVisible(bool visible = true) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
 
     // A new file stops the animation and drops the image; it is loaded at
     // the next paint.
@@ -53,6 +54,9 @@ public:
     // for a delay of 0.
     UINT FrameDelay(UINT frame) const;
 
+protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
+
 private:
     // The file's bytes through GDI+; nothing is kept when it does not decode.
     void Load();
@@ -69,6 +73,7 @@ private:
     bool autoPlay_;
     bool autoSize_;
     bool playing_;
+    bool loadTried_;  // the current file was read (whether or not it decoded)
     IStream* stream_;          // owned: the image's bytes, kept while GDI+ may read them
     ULONG_PTR gdiplusToken_;   // GDI+ runs while an image is held
 };

@@ -16,14 +16,10 @@ constexpr int kCaptionIndent = 15;
 constexpr int kCaptionRise = 5;
 constexpr int kCaptionMeasureHeight = 20;
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 }  // namespace
 
-CGroupBoxUI::CGroupBoxUI()
-    : textColor_(0), disabledTextColor_(0), font_(-1), textStyle_(DT_SINGLELINE | DT_VCENTER | DT_CENTER) {
+CGroupBoxUI::CGroupBoxUI() {
+    look_.style = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     SetInset(CUiRect(20, 25, 20, 20));
 }
 
@@ -32,16 +28,13 @@ const wchar_t* CGroupBoxUI::ClassName() const {
 }
 
 void* CGroupBoxUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"GroupBox")) {
+    if (Is(name, L"GroupBox")) {
         return this;
     }
     return CVerticalLayoutUI::CastTo(name);
 }
 
-void CGroupBoxUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CGroupBoxUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"textcolor")) {
         SetTextColor(ParseColorValue(value));
     } else if (Is(name, L"disabledtextcolor")) {
@@ -49,7 +42,7 @@ void CGroupBoxUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"font")) {
         SetFont(ParseInt(value));
     }
-    CVerticalLayoutUI::ApplyAttribute(name, value);
+    CVerticalLayoutUI::ApplyOwnAttribute(name, value);
 }
 
 CUiRect CGroupBoxUI::FrameRect() const {
@@ -67,7 +60,7 @@ CUiRect CGroupBoxUI::CaptionRect(HDC dc) {
     const CUiRect padding = TextPadding();
     const int width = std::max(FixedWidth(), frame.Width());
     RECT measured = {padding.left, 0, width - padding.right, Scale(kCaptionMeasureHeight)};
-    CUiRender::PaintText(dc, manager_, measured, text, 0, font_, textStyle_ | DT_CALCRECT);
+    CUiRender::PaintText(dc, manager_, measured, text, 0, look_.font, look_.style | DT_CALCRECT);
     const int left = frame.left + Scale(kCaptionIndent);
     const int top = frame.top - Scale(kCaptionRise);
     return CUiRect(left, top, left + (measured.right - measured.left) + padding.left + padding.right,
@@ -82,11 +75,11 @@ void CGroupBoxUI::DrawCaption(HDC dc) {
     if (rect.IsEmpty()) {
         return;
     }
-    DWORD color = IsEnabled() ? textColor_ : disabledTextColor_;
+    DWORD color = look_.ColorFor(IsEnabled());
     if (color == 0) {
         color = IsEnabled() ? manager_->DefaultFontColor() : manager_->DefaultDisabledColor();
     }
-    CUiRender::PaintTextOpaque(dc, manager_, rect, Text(), color, font_, textStyle_, AdjustColor(backColor_),
+    CUiRender::PaintTextOpaque(dc, manager_, rect, Text(), color, look_.font, look_.style, AdjustColor(backColor_),
                                backColor_ == 0);
 }
 
@@ -121,31 +114,31 @@ void CGroupBoxUI::DrawBorder(HDC dc) {
 }
 
 void CGroupBoxUI::SetTextColor(DWORD argb) {
-    textColor_ = argb;
+    look_.textColor = argb;
     Invalidate();
 }
 
 void CGroupBoxUI::SetDisabledTextColor(DWORD argb) {
-    disabledTextColor_ = argb;
+    look_.disabledTextColor = argb;
     Invalidate();
 }
 
 void CGroupBoxUI::SetFont(int id) {
-    font_ = id;
+    look_.font = id;
     Invalidate();
 }
 
 void CGroupBoxUI::SetTextStyle(UINT style) {
-    textStyle_ = style;
+    look_.style = style;
     Invalidate();
 }
 
 CUiRect CGroupBoxUI::TextPadding() const {
-    return ScaleRect(textPadding_);
+    return ScaleRect(look_.padding);
 }
 
 void CGroupBoxUI::SetTextPadding(const RECT& padding) {
-    textPadding_ = padding;
+    look_.padding = padding;
     Invalidate();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "UiTextLook.h"
 #include "VerticalLayoutUI.h"
 
 namespace Orvel {
@@ -12,24 +13,21 @@ public:
 
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
-    // "textcolor", "disabledtextcolor" and "font" are the caption's, and
-    // every attribute reaches the vertical layout as well.
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     // The caption.
     void DrawTextContent(HDC dc) override;
     // The frame, then the caption once more over its line.
     void DrawBorder(HDC dc) override;
 
     // 0 stands for the window's default (disabled) text colour.
-    DWORD TextColor() const { return textColor_; }
+    DWORD TextColor() const { return look_.textColor; }
     void SetTextColor(DWORD argb);
-    DWORD DisabledTextColor() const { return disabledTextColor_; }
+    DWORD DisabledTextColor() const { return look_.disabledTextColor; }
     void SetDisabledTextColor(DWORD argb);
     // A font id registered with the manager; -1 for the window's default font.
-    int Font() const { return font_; }
+    int Font() const { return look_.font; }
     void SetFont(int id);
     // DT_* flags of the caption.
-    UINT TextStyle() const { return textStyle_; }
+    UINT TextStyle() const { return look_.style; }
     void SetTextStyle(UINT style);
     // Scaled.
     CUiRect TextPadding() const;
@@ -37,15 +35,16 @@ public:
     // Where the caption goes (empty without a text or a manager).
     CUiRect CaptionRect(HDC dc);
 
+protected:
+    // "textcolor", "disabledtextcolor" and "font" are the caption's, and
+    // every attribute reaches the vertical layout as well.
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
+
 private:
     CUiRect FrameRect() const;
     void DrawCaption(HDC dc);
 
-    DWORD textColor_;
-    DWORD disabledTextColor_;
-    int font_;
-    UINT textStyle_;
-    CUiRect textPadding_;
+    UiTextLook look_;
 };
 
 }  // namespace Orvel

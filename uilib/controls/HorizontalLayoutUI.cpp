@@ -1,6 +1,6 @@
 #include "HorizontalLayoutUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -11,7 +11,7 @@ const wchar_t* CHorizontalLayoutUI::ClassName() const {
 }
 
 void* CHorizontalLayoutUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"HorizontalLayout") == 0) {
+    if (Is(name, L"HorizontalLayout")) {
         return this;
     }
     return CContainerUI::CastTo(name);

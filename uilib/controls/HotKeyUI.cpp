@@ -1,6 +1,6 @@
 #include "HotKeyUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CHotKeyUI::ClassName() const {
 }
 
 void* CHotKeyUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"HotKey") == 0) {
+    if (Is(name, L"HotKey")) {
         return this;
     }
     return CLabelUI::CastTo(name);

@@ -1,19 +1,59 @@
 #include "IPAddressUI.h"
 
 #include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
 
 #include "IPAddressWnd.h"
 #include "NativeFieldEvents.h"
 
 #include <cwchar>
+#include <vector>
 
 namespace Orvel {
 
-CIPAddressUI::CIPAddressUI()
-    : address_(LocalHostAddress()), readOnly_(false), updateMode_(TextFromAddress), window_(nullptr) {
-    UpdateText();
-    updateMode_ = KeepText;
+namespace {
+
+CUiString AddressText(DWORD address) {
+    CUiString text;
+    text.FormatShort(L"%d.%d.%d.%d", static_cast<int>((address >> 24) & 0xFF), static_cast<int>((address >> 16) & 0xFF),
+                     static_cast<int>((address >> 8) & 0xFF), static_cast<int>(address & 0xFF));
+    return text;
 }
+
+// The first IPv4 address of an adapter that is up, network order undone.
+DWORD FirstAdapterAddress(const IP_ADAPTER_ADDRESSES* adapters) {
+    DWORD loopback = 0;
+    for (const IP_ADAPTER_ADDRESSES* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
+        if (adapter->OperStatus != IfOperStatusUp) {
+            continue;
+        }
+        for (const IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast != nullptr;
+             unicast = unicast->Next) {
+            const sockaddr* address = unicast->Address.lpSockaddr;
+            if (address == nullptr || address->sa_family != AF_INET) {
+                continue;
+            }
+            const auto* octets = reinterpret_cast<const unsigned char*>(
+                &reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
+            const DWORD host = (static_cast<DWORD>(octets[0]) << 24) | (static_cast<DWORD>(octets[1]) << 16) |
+                               (static_cast<DWORD>(octets[2]) << 8) | octets[3];
+            if (octets[0] != 127) {
+                return host;
+            }
+            if (loopback == 0) {
+                loopback = host;
+            }
+        }
+    }
+    return loopback;
+}
+
+}  // namespace
+
+CIPAddressUI::CIPAddressUI()
+    : address_(0), readOnly_(false), updateMode_(KeepText), window_(nullptr), showsHostAddress_(true),
+      hostAddressRead_(false), hostAddress_(0) {}
 
 CIPAddressUI::~CIPAddressUI() {
     if (window_ != nullptr) {
@@ -33,23 +73,58 @@ void* CIPAddressUI::CastTo(const wchar_t* name) {
 }
 
 DWORD CIPAddressUI::LocalHostAddress() {
-    WSADATA data = {};
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    // The list may grow between asking for its size and reading it.
+    for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.assign(size, 0);
+        result = GetAdaptersAddresses(AF_INET,
+                                      GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER |
+                                          GAA_FLAG_SKIP_FRIENDLY_NAME,
+                                      nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (result != NO_ERROR) {
         return 0;
     }
-    DWORD address = 0;
-    char name[256] = {};
-    if (gethostname(name, sizeof(name) - 1) == 0) {
-        const hostent* host = gethostbyname(name);
-        if (host != nullptr && host->h_addrtype == AF_INET && host->h_length == 4 && host->h_addr_list != nullptr &&
-            host->h_addr_list[0] != nullptr) {
-            const auto* octets = reinterpret_cast<const unsigned char*>(host->h_addr_list[0]);
-            address = (static_cast<DWORD>(octets[0]) << 24) | (static_cast<DWORD>(octets[1]) << 16) |
-                      (static_cast<DWORD>(octets[2]) << 8) | octets[3];
-        }
+    return FirstAdapterAddress(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data()));
+}
+
+DWORD CIPAddressUI::ReadHostAddress() const {
+    return LocalHostAddress();
+}
+
+DWORD CIPAddressUI::HostAddress() const {
+    if (!hostAddressRead_) {
+        hostAddress_ = ReadHostAddress();
+        hostAddressRead_ = true;
     }
-    WSACleanup();
-    return address;
+    return hostAddress_;
+}
+
+DWORD CIPAddressUI::Address() const {
+    return showsHostAddress_ ? HostAddress() : address_;
+}
+
+CUiString CIPAddressUI::Text() const {
+    return showsHostAddress_ ? AddressText(HostAddress()) : CLabelUI::Text();
+}
+
+void CIPAddressUI::SetText(const wchar_t* text) {
+    const bool showedHostAddress = showsHostAddress_;
+    showsHostAddress_ = false;
+    CLabelUI::SetText(text);
+    if (showedHostAddress) {
+        Invalidate();
+    }
+}
+
+void CIPAddressUI::OnInitialize() {
+    CLabelUI::OnInitialize();
+    // A field joining a window is about to be shown.
+    if (showsHostAddress_) {
+        SetAddress(HostAddress());
+    }
 }
 
 void CIPAddressUI::SetAddress(DWORD address) {
@@ -62,11 +137,7 @@ void CIPAddressUI::UpdateText() {
     if (updateMode_ == ClearText) {
         SetText(L"");
     } else if (updateMode_ == TextFromAddress) {
-        CUiString text;
-        text.FormatShort(L"%d.%d.%d.%d", static_cast<int>((address_ >> 24) & 0xFF),
-                         static_cast<int>((address_ >> 16) & 0xFF), static_cast<int>((address_ >> 8) & 0xFF),
-                         static_cast<int>(address_ & 0xFF));
-        SetText(text);
+        SetText(AddressText(address_));
     }
 }
 
@@ -74,12 +145,13 @@ void CIPAddressUI::OpenNativeWindow(bool create) {
     if (readOnly_) {
         return;
     }
-    if (window_ == nullptr && create) {
-        window_ = new CIPAddressWnd(this);
+    if (showsHostAddress_) {
+        SetAddress(HostAddress());
     }
-    // A window that could not be made is gone again.
-    if (window_ != nullptr && !window_->Init()) {
-        window_ = nullptr;
+    if (window_ != nullptr) {
+        window_->Reopen();
+    } else if (create) {
+        CNativeFieldWnd::Open(this, window_);
     }
 }
 

@@ -19,7 +19,8 @@ public:
         LeaveText = 3,
     };
 
-    // The local host's address, shown at once.
+    // Shows the local host's address, read when the field or its address is
+    // first asked for (the text, a window it joins, its native window).
     CIPAddressUI();
     // Closes an open native window.
     ~CIPAddressUI() override;
@@ -28,9 +29,13 @@ public:
     // "IPAddress" compared case-sensitively, then the label's names.
     void* CastTo(const wchar_t* name) override;
     void ProcessEvent(UiEvent& event) override;
+    CUiString Text() const override;
+    // A text set before the host's address was read stays.
+    void SetText(const wchar_t* text) override;
+    void OnInitialize() override;
 
     // The first octet in the highest byte.
-    DWORD Address() const { return address_; }
+    DWORD Address() const;
     // The address and its text.
     void SetAddress(DWORD address);
     // A read-only field shows its address and opens no native window.
@@ -41,24 +46,35 @@ public:
     // Sets or clears the text as the update mode says.
     void UpdateText();
 
-    // The first address the host's name resolves to, first octet highest;
-    // 0 when the socket library cannot start or the name does not resolve.
+    // The IPv4 address of the first network adapter that is up, first octet
+    // highest, from the system's adapter list (no name lookup, nothing sent);
+    // a loopback address only when no other adapter has one; 0 for none.
     static DWORD LocalHostAddress();
 
-    // The native window (open or hidden), or null.
+    // The open native window, or null.
     CIPAddressWnd* NativeWindow() const { return window_; }
     bool HasNativeWindow() const { return window_ != nullptr; }
     // Makes the native window when `create` is set and there is none, then
     // hands it the address and shows it with the focus.
     void OpenNativeWindow(bool create);
 
+protected:
+    // The host's address for a field that shows it: LocalHostAddress.
+    virtual DWORD ReadHostAddress() const;
+
 private:
     friend class CIPAddressWnd;
+
+    // Read once, at the first need.
+    DWORD HostAddress() const;
 
     DWORD address_;
     bool readOnly_;
     int updateMode_;
     CIPAddressWnd* window_;  // not owned: it deletes itself with its window
+    bool showsHostAddress_;  // nothing has set an address or text yet
+    mutable bool hostAddressRead_;
+    mutable DWORD hostAddress_;
 };
 
 }  // namespace Orvel

@@ -14,7 +14,8 @@ constexpr UINT kReflectedCommand = WM_COMMAND + 0x2000;
 
 }  // namespace
 
-CIPAddressWnd::CIPAddressWnd(CIPAddressUI* owner) : owner_(owner), initialized_(false) {}
+CIPAddressWnd::CIPAddressWnd(CIPAddressUI* owner)
+    : CNativeFieldWnd(owner->Manager()), owner_(owner), initialized_(false) {}
 
 CIPAddressWnd::~CIPAddressWnd() = default;
 
@@ -27,22 +28,24 @@ const wchar_t* CIPAddressWnd::SuperclassName() const {
 }
 
 bool CIPAddressWnd::Init() {
-    CPaintManagerUI* manager = owner_->Manager();
     owner_->SetUpdateMode(CIPAddressUI::KeepText);
+    const CUiRect& rect = owner_->ItemRect();
     if (Handle() == nullptr) {
         INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_INTERNET_CLASSES};
         InitCommonControlsEx(&classes);
-        if (manager == nullptr || manager->WindowHandle() == nullptr ||
-            Create(manager->WindowHandle(), nullptr, WS_CHILD | WS_GROUP | WS_TABSTOP, 0, owner_->ItemRect()) ==
-                nullptr) {
-            delete this;
+        if (manager_ == nullptr || manager_->WindowHandle() == nullptr ||
+            Create(manager_->WindowHandle(), nullptr, WS_CHILD | WS_GROUP | WS_TABSTOP, 0, rect) == nullptr) {
             return false;
         }
-        SendToWindow(WM_SETFONT, reinterpret_cast<WPARAM>(manager->FontById(owner_->Font())), TRUE);
+        SendToWindow(WM_SETFONT, reinterpret_cast<WPARAM>(manager_->FontById(owner_->Font())), TRUE);
         EnumChildWindows(Handle(), &CIPAddressWnd::HookField, reinterpret_cast<LPARAM>(Handle()));
+    } else {
+        // The field may have moved since the control was made.
+        SetWindowPos(Handle(), nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (owner_->Text().IsEmpty()) {
-        owner_->address_ = CIPAddressUI::LocalHostAddress();
+        owner_->address_ = owner_->HostAddress();
     }
     SendToWindow(IPM_SETADDRESS, 0, static_cast<LPARAM>(owner_->address_));
     ShowWindow(Handle(), SW_SHOW);
@@ -51,10 +54,13 @@ bool CIPAddressWnd::Init() {
     return true;
 }
 
-void CIPAddressWnd::Dismiss() {
+void CIPAddressWnd::ForgetOwner() {
     owner_ = nullptr;
-    if (Handle() != nullptr) {
-        DestroyWindow(Handle());
+}
+
+void CIPAddressWnd::OnWindowGone() {
+    if (owner_ != nullptr && owner_->window_ == this) {
+        owner_->window_ = nullptr;
     }
 }
 
@@ -74,9 +80,11 @@ LRESULT CALLBACK CIPAddressWnd::FieldProc(HWND field, UINT message, WPARAM wPara
     return result;
 }
 
+// The keys edit the parts as usual; only once the whole address is erased
+// does the field lose its text.
 LRESULT CIPAddressWnd::OnKeyUp(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CallPreviousProc(WM_KEYUP, wParam, lParam);
-    if (wParam == VK_DELETE || wParam == VK_BACK) {
+    if ((wParam == VK_DELETE || wParam == VK_BACK) && SendToWindow(IPM_ISBLANK) != 0) {
         owner_->SetUpdateMode(CIPAddressUI::ClearText);
         owner_->UpdateText();
         PostToWindow(WM_CLOSE);
@@ -101,10 +109,11 @@ LRESULT CIPAddressWnd::OnFieldKillFocus(WPARAM wParam, LPARAM lParam) {
         owner_->SetAddress(address);
     }
     ShowWindow(Handle(), SW_HIDE);
+    PostToWindow(WM_CLOSE);
     return result;
 }
 
-LRESULT CIPAddressWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CIPAddressWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (owner_ != nullptr) {
         switch (message) {
         case WM_KILLFOCUS:
@@ -121,13 +130,6 @@ LRESULT CIPAddressWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam
         }
     }
     return CallPreviousProc(message, wParam, lParam);
-}
-
-void CIPAddressWnd::FinalCleanup(HWND) {
-    if (owner_ != nullptr) {
-        owner_->window_ = nullptr;
-    }
-    delete this;
 }
 
 }  // namespace Orvel

@@ -1,5 +1,5 @@
 #pragma once
-#include "WindowWnd.h"
+#include "NativeFieldWnd.h"
 
 namespace Orvel {
 
@@ -7,28 +7,26 @@ class CIPAddressUI;
 
 // The platform's IP-address control ("SysIPAddress32") opened over an
 // address field. When the focus leaves the control the address entered
-// becomes the field's and the window hides; Delete or Backspace clears the
-// field's text and Escape leaves it as it was, both closing the window. It
-// deletes itself when its window is gone.
-class CIPAddressWnd final : public CWindowWnd {
+// becomes the field's and the window closes. Delete or Backspace that leave
+// all four parts empty clear the field's text, and Escape leaves the text
+// as it was; both close the window as well.
+class CIPAddressWnd final : public CNativeFieldWnd {
 public:
-    explicit CIPAddressWnd(CIPAddressUI* owner);
-
-    // Makes the control at the first call, then hands it the field's
-    // address, shows it and gives it the focus. False (and the wrapper
-    // deleted) when no control could be made.
-    bool Init();
-    // The field is going away: the window closes at once and writes
-    // nothing back.
-    void Dismiss();
-
     const wchar_t* WindowClass() const override;
     const wchar_t* SuperclassName() const override;
-    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void FinalCleanup(HWND window) override;
 
 private:
-    ~CIPAddressWnd();
+    friend class CNativeFieldWnd;
+
+    // Makes the control at the first call, then places it over the field,
+    // hands it the field's address, shows it and gives it the focus.
+    bool Init() override;
+    explicit CIPAddressWnd(CIPAddressUI* owner);
+    ~CIPAddressWnd() override;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnWindowGone() override;
+    void ForgetOwner() override;
 
     // The keys go to the control's four edit fields, not to the control:
     // their key-ups of Delete, Backspace and Escape are passed up to it.

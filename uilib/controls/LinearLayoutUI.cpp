@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cwchar>
 
 namespace Orvel {
 
@@ -198,16 +197,13 @@ void CLinearLayoutUI::Place(const RECT& rect, bool invalidate) {
     }
 }
 
-void CLinearLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
-        return;
-    }
-    if (_wcsicmp(name, vertical_ ? L"sepheight" : L"sepwidth") == 0) {
+void CLinearLayoutUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
+    if (Is(name, vertical_ ? L"sepheight" : L"sepwidth")) {
         separatorSize_ = ParseInt(value);
-    } else if (_wcsicmp(name, L"sepimm") == 0) {
+    } else if (Is(name, L"sepimm")) {
         SetImmediateMode(ParseBoolValue(value));
     } else {
-        CContainerUI::ApplyAttribute(name, value);
+        CContainerUI::ApplyOwnAttribute(name, value);
     }
 }
 
@@ -261,6 +257,7 @@ void CLinearLayoutUI::ProcessEvent(UiEvent& event) {
         }
         break;
     case UiEventType::ButtonUp:
+    case UiEventType::CaptureLost:
         if (IsDragging()) {
             EndDrag();
             return;

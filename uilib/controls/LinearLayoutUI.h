@@ -13,8 +13,6 @@ public:
     UINT TraitFlags() const override;
     // Separator drags first; everything else as any container.
     void ProcessEvent(UiEvent& event) override;
-    // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm".
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void Place(const RECT& rect, bool invalidate = true) override;
     // The strip at the rectangle being dragged to, shaded.
     void PaintAfterChildren(HDC dc, const RECT& paintRect) override;
@@ -35,6 +33,8 @@ public:
     CUiRect SeparatorRect() const;
 
 protected:
+    // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm".
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
     explicit CLinearLayoutUI(bool vertical);
 
 private:

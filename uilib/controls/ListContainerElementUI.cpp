@@ -1,6 +1,6 @@
 #include "ListContainerElementUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,10 +9,10 @@ const wchar_t* CListContainerElementUI::ClassName() const {
 }
 
 void* CListContainerElementUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListContainerElement") == 0) {
+    if (Is(name, L"ListContainerElement")) {
         return this;
     }
-    return CContainerUI::CastTo(name);
+    return CTitledRowUI::CastTo(name);
 }
 
 }  // namespace Orvel

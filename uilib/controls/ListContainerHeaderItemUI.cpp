@@ -1,6 +1,6 @@
 #include "ListContainerHeaderItemUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,10 +9,10 @@ const wchar_t* CListContainerHeaderItemUI::ClassName() const {
 }
 
 void* CListContainerHeaderItemUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListContainerHeaderItem") == 0) {
+    if (Is(name, L"ListContainerHeaderItem")) {
         return this;
     }
-    return CContainerUI::CastTo(name);
+    return CTitledRowUI::CastTo(name);
 }
 
 }  // namespace Orvel

@@ -1,10 +1,10 @@
 #pragma once
-#include "ContainerUI.h"
+#include "TitledRowUI.h"
 
 namespace Orvel {
 
-// A column heading that holds controls: a plain container.
-class CListContainerHeaderItemUI : public CContainerUI {
+// A column heading that holds controls, led by its text.
+class CListContainerHeaderItemUI : public CTitledRowUI {
 public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;

@@ -1,6 +1,6 @@
 #include "ListExUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CListExUI::ClassName() const {
 }
 
 void* CListExUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListEx") == 0) {
+    if (Is(name, L"ListEx")) {
         return this;
     }
     return CListUI::CastTo(name);

@@ -1,6 +1,6 @@
 #include "ListHeaderItemUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,10 +9,10 @@ const wchar_t* CListHeaderItemUI::ClassName() const {
 }
 
 void* CListHeaderItemUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListHeaderItem") == 0) {
+    if (Is(name, L"ListHeaderItem")) {
         return this;
     }
-    return CContainerUI::CastTo(name);
+    return CTitledRowUI::CastTo(name);
 }
 
 }  // namespace Orvel

@@ -1,11 +1,11 @@
 #pragma once
-#include "ContainerUI.h"
+#include "TitledRowUI.h"
 
 namespace Orvel {
 
-// One column heading of a list header: a container, with no column
-// dragging, sorting or text of its own.
-class CListHeaderItemUI : public CContainerUI {
+// One column heading of a list header: its text as a label, followed by
+// any controls it holds; no column dragging or sorting.
+class CListHeaderItemUI : public CTitledRowUI {
 public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;

@@ -1,6 +1,6 @@
 #include "ListHeaderUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CListHeaderUI::ClassName() const {
 }
 
 void* CListHeaderUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListHeader") == 0) {
+    if (Is(name, L"ListHeader")) {
         return this;
     }
     return CHorizontalLayoutUI::CastTo(name);

@@ -1,6 +1,6 @@
 #include "ListLabelElementUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CListLabelElementUI::ClassName() const {
 }
 
 void* CListLabelElementUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListLabelElement") == 0) {
+    if (Is(name, L"ListLabelElement")) {
         return this;
     }
     return CLabelUI::CastTo(name);

@@ -1,6 +1,6 @@
 #include "ListTextElementUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CListTextElementUI::ClassName() const {
 }
 
 void* CListTextElementUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListTextElement") == 0) {
+    if (Is(name, L"ListTextElement")) {
         return this;
     }
     return CListLabelElementUI::CastTo(name);

@@ -1,6 +1,6 @@
 #include "ListTextExtElementUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CListTextExtElementUI::ClassName() const {
 }
 
 void* CListTextExtElementUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"ListTextExtElement") == 0) {
+    if (Is(name, L"ListTextExtElement")) {
         return this;
     }
     return CListLabelElementUI::CastTo(name);

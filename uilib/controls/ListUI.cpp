@@ -1,6 +1,6 @@
 #include "ListUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CListUI::ClassName() const {
 }
 
 void* CListUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"List") == 0) {
+    if (Is(name, L"List")) {
         return this;
     }
     return CVerticalLayoutUI::CastTo(name);

@@ -1,6 +1,6 @@
 #include "MenuElementUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CMenuElementUI::ClassName() const {
 }
 
 void* CMenuElementUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"MenuElement") == 0) {
+    if (Is(name, L"MenuElement")) {
         return this;
     }
     return CListContainerElementUI::CastTo(name);

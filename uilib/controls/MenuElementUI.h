@@ -3,7 +3,8 @@
 
 namespace Orvel {
 
-// One menu item, holding its controls; no submenus or check marks.
+// One menu item: its text followed by the controls it holds; no submenus
+// or check marks.
 class CMenuElementUI : public CListContainerElementUI {
 public:
     const wchar_t* ClassName() const override;

@@ -1,6 +1,6 @@
 #include "MenuUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CMenuUI::ClassName() const {
 }
 
 void* CMenuUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"Menu") == 0) {
+    if (Is(name, L"Menu")) {
         return this;
     }
     return CListUI::CastTo(name);

@@ -8,14 +8,6 @@
 
 namespace Orvel {
 
-namespace {
-
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
-}  // namespace
-
 COptionUI::COptionUI() : selected_(false), selectedBkColor_(0), selectedTextColor_(0) {}
 
 const wchar_t* COptionUI::ClassName() const {
@@ -23,7 +15,7 @@ const wchar_t* COptionUI::ClassName() const {
 }
 
 void* COptionUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"Option")) {
+    if (Is(name, L"Option")) {
         return this;
     }
     return CButtonUI::CastTo(name);
@@ -113,10 +105,7 @@ void COptionUI::SetGroup(const wchar_t* name) {
     }
 }
 
-void COptionUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void COptionUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"group")) {
         SetGroup(value);
     } else if (Is(name, L"selected")) {
@@ -134,7 +123,7 @@ void COptionUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"selectedtextcolor")) {
         SetSelectedTextColor(ParseColorValue(value));
     } else {
-        CButtonUI::ApplyAttribute(name, value);
+        CButtonUI::ApplyOwnAttribute(name, value);
     }
 }
 
@@ -193,8 +182,8 @@ void COptionUI::DrawTextContent(HDC dc) {
         return;
     }
     ResolveDefaultColors();
-    const DWORD enabledColor = selectedTextColor_ != 0 ? selectedTextColor_ : textColor_;
-    DrawLabelText(dc, IsEnabled() ? enabledColor : disabledTextColor_, font_);
+    const DWORD enabledColor = selectedTextColor_ != 0 ? selectedTextColor_ : look_.textColor;
+    DrawLabelText(dc, IsEnabled() ? enabledColor : look_.disabledTextColor, look_.font);
 }
 
 }  // namespace Orvel

@@ -20,7 +20,6 @@ public:
     void Attach(CPaintManagerUI* manager, CControlUI* parent, bool initialize) override;
     // Disabling keeps only the selected bit of the state.
     void SetEnabled(bool enabled = true) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void DrawBackColor(HDC dc) override;
     void DrawStateImage(HDC dc) override;
     void DrawForeImage(HDC dc) override;
@@ -51,6 +50,7 @@ public:
     void SetSelectedTextColor(DWORD argb) { selectedTextColor_ = argb; }
 
 protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
     // Select with the wParam "selectchanged" carries.
     void ChangeSelection(bool selected, WPARAM notifyParam);
 

@@ -10,10 +10,6 @@ namespace Orvel {
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 // part × whole / range, truncated; wide enough for any int range.
 int Share(long long part, int whole, long long range) {
     return static_cast<int>(part * whole / range);
@@ -22,7 +18,7 @@ int Share(long long part, int whole, long long range) {
 }  // namespace
 
 CProgressUI::CProgressUI() : horizontal_(true), stretchFore_(true), maximum_(100), minimum_(0), value_(0) {
-    textStyle_ = DT_SINGLELINE | DT_CENTER;
+    look_.style = DT_SINGLELINE | DT_CENTER;
     fixedHeight_ = 12;
 }
 
@@ -31,16 +27,13 @@ const wchar_t* CProgressUI::ClassName() const {
 }
 
 void* CProgressUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"Progress")) {
+    if (Is(name, L"Progress")) {
         return this;
     }
     return CLabelUI::CastTo(name);
 }
 
-void CProgressUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CProgressUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"hor")) {
         SetHorizontal(ParseBoolValue(value));
     } else if (Is(name, L"min")) {
@@ -52,7 +45,7 @@ void CProgressUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"isstretchfore")) {
         SetStretchFore(ParseBoolValue(value));
     } else {
-        CLabelUI::ApplyAttribute(name, value);
+        CLabelUI::ApplyOwnAttribute(name, value);
     }
 }
 

@@ -13,7 +13,6 @@ public:
 
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void DrawForeColor(HDC dc) override;
     void DrawForeImage(HDC dc) override;
 
@@ -33,6 +32,7 @@ public:
     void SetValue(int value);
 
 protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
     bool horizontal_;
     bool stretchFore_;
     int maximum_;

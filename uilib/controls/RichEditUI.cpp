@@ -1,6 +1,6 @@
 #include "RichEditUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,10 +9,10 @@ const wchar_t* CRichEditUI::ClassName() const {
 }
 
 void* CRichEditUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"RichEdit") == 0) {
+    if (Is(name, L"RichEdit")) {
         return this;
     }
-    return CContainerUI::CastTo(name);
+    return CEditUI::CastTo(name);
 }
 
 }  // namespace Orvel

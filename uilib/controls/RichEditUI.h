@@ -1,11 +1,11 @@
 #pragma once
-#include "ContainerUI.h"
+#include "EditUI.h"
 
 namespace Orvel {
 
-// A rich-text edit field's place in markup: a container that hosts no
-// text services object and takes no input.
-class CRichEditUI : public CContainerUI {
+// A rich-text edit field's place in markup: the single-line edit field,
+// with no text services object, formatting or multi-line input.
+class CRichEditUI : public CEditUI {
 public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;

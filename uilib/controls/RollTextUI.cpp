@@ -1,6 +1,6 @@
 #include "RollTextUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CRollTextUI::ClassName() const {
 }
 
 void* CRollTextUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"RollText") == 0) {
+    if (Is(name, L"RollText")) {
         return this;
     }
     return CLabelUI::CastTo(name);

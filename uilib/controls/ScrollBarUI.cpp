@@ -21,10 +21,6 @@ constexpr int kOutlineWidth = 2;
 const wchar_t* const kPartPrefixes[] = {L"bk", L"button1", L"button2", L"thumb", L"rail"};
 const wchar_t* const kLookSuffixes[] = {L"normalimage", L"hotimage", L"pushedimage", L"disabledimage"};
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 bool Inside(const RECT& rect, POINT point) {
     return PtInRect(&rect, point) != FALSE;
 }
@@ -61,7 +57,7 @@ const wchar_t* CScrollBarUI::ClassName() const {
 }
 
 void* CScrollBarUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"ScrollBar")) {
+    if (Is(name, L"ScrollBar")) {
         return this;
     }
     return CControlUI::CastTo(name);
@@ -231,6 +227,7 @@ void CScrollBarUI::ProcessEvent(UiEvent& event) {
         Press(event.mousePoint);
         return;
     case UiEventType::ButtonUp:
+    case UiEventType::CaptureLost:
         Release();
         return;
     case UiEventType::MouseMove:
@@ -417,10 +414,7 @@ void CScrollBarUI::NotifyScroll() {
     }
 }
 
-void CScrollBarUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CScrollBarUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     int part = 0;
     int look = 0;
     if (ParseImageName(name, &part, &look)) {
@@ -438,7 +432,7 @@ void CScrollBarUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"showbutton2")) {
         SetShowButton2(ParseBoolValue(value));
     } else {
-        CControlUI::ApplyAttribute(name, value);
+        CControlUI::ApplyOwnAttribute(name, value);
     }
 }
 

@@ -40,7 +40,6 @@ public:
     void TakeFocus() override;
     void Place(const RECT& rect, bool invalidate = true) override;
     void ProcessEvent(UiEvent& event) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void Paint(HDC dc, const RECT& paintRect) override;
 
     // The container served, or null for a bar standing alone (not owned).
@@ -71,6 +70,9 @@ public:
     UINT Button1State() const { return button1State_; }
     UINT Button2State() const { return button2State_; }
     UINT ThumbState() const { return thumbState_; }
+
+protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     // The bar's thickness: its fixed width, or fixed height when horizontal.

@@ -10,10 +10,6 @@ namespace Orvel {
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 // part × span / whole, truncated; 0 for a range or track with no length,
 // which a slider may be given and must survive.
 long long Share(long long part, long long span, long long whole) {
@@ -23,7 +19,7 @@ long long Share(long long part, long long span, long long whole) {
 }  // namespace
 
 CSliderUI::CSliderUI() : thumbSize_(10, 10), thumbState_(0), step_(1), sendMove_(false) {
-    textStyle_ = DT_SINGLELINE | DT_CENTER;
+    look_.style = DT_SINGLELINE | DT_CENTER;
 }
 
 const wchar_t* CSliderUI::ClassName() const {
@@ -31,7 +27,7 @@ const wchar_t* CSliderUI::ClassName() const {
 }
 
 void* CSliderUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"Slider")) {
+    if (Is(name, L"Slider")) {
         return this;
     }
     return CProgressUI::CastTo(name);
@@ -136,6 +132,15 @@ void CSliderUI::ProcessEvent(UiEvent& event) {
         }
         UpdateText();
         return;
+    case UiEventType::CaptureLost:
+        // The thumb stays where the drag left it, and the window hears of it.
+        if (thumbState_ & ThumbCaptured) {
+            thumbState_ &= ~ThumbCaptured;
+            UpdateText();
+            Notify(L"valuechanged");
+            Invalidate();
+        }
+        return;
     case UiEventType::ContextMenu:
         return;
     case UiEventType::ScrollWheel:
@@ -183,10 +188,7 @@ void CSliderUI::ProcessEvent(UiEvent& event) {
     CProgressUI::ProcessEvent(event);
 }
 
-void CSliderUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CSliderUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"thumbimage")) {
         SetThumbImage(value);
     } else if (Is(name, L"thumbhotimage")) {
@@ -201,7 +203,7 @@ void CSliderUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (Is(name, L"sendmove")) {
         SetSendMove(ParseBoolValue(value));
     } else {
-        CProgressUI::ApplyAttribute(name, value);
+        CProgressUI::ApplyOwnAttribute(name, value);
     }
 }
 

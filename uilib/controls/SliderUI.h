@@ -21,7 +21,6 @@ public:
     // Disabling clears the thumb state.
     void SetEnabled(bool enabled = true) override;
     void ProcessEvent(UiEvent& event) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     // The progress's fill, then the thumb in its state's image.
     void DrawForeImage(HDC dc) override;
 
@@ -41,6 +40,9 @@ public:
     void SetThumbImage(const wchar_t* image);
     void SetThumbHotImage(const wchar_t* image);
     void SetThumbPushedImage(const wchar_t* image);
+
+protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     void SetImage(CUiString& field, const wchar_t* image);

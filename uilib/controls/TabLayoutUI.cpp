@@ -4,7 +4,6 @@
 #include "UiValueParser.h"
 
 #include <algorithm>
-#include <cwchar>
 
 namespace Orvel {
 
@@ -15,7 +14,7 @@ const wchar_t* CTabLayoutUI::ClassName() const {
 }
 
 void* CTabLayoutUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"TabLayout") == 0) {
+    if (Is(name, L"TabLayout")) {
         return this;
     }
     return CContainerUI::CastTo(name);
@@ -138,14 +137,11 @@ void CTabLayoutUI::Place(const RECT& rect, bool invalidate) {
     }
 }
 
-void CTabLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
-        return;
-    }
-    if (_wcsicmp(name, L"selectedid") == 0) {
+void CTabLayoutUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
+    if (Is(name, L"selectedid")) {
         SelectItem(ParseInt(value));
     }
-    CContainerUI::ApplyAttribute(name, value);
+    CContainerUI::ApplyOwnAttribute(name, value);
 }
 
 }  // namespace Orvel

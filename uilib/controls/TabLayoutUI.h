@@ -20,8 +20,6 @@ public:
     bool Remove(CControlUI* control) override;
     void RemoveAll() override;
     void Place(const RECT& rect, bool invalidate = true) override;
-    // "selectedid".
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
 
     // False for an index outside the pages; true at once for the current one.
     virtual bool SelectItem(int index);
@@ -30,6 +28,10 @@ public:
 
     // -1 while there is no page.
     int SelectedIndex() const { return selected_; }
+
+protected:
+    // "selectedid".
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     int selected_;

@@ -10,18 +10,14 @@ namespace Orvel {
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 // The measuring box is as good as unbounded.
 constexpr int kMeasureExtent = 9999;
 
 }  // namespace
 
 CTextUI::CTextUI() : linkCount_(0), linkRects_(), hoveredLink_(-1) {
-    textStyle_ = DT_WORDBREAK;
-    textPadding_ = CUiRect(2, 0, 2, 0);
+    look_.style = DT_WORDBREAK;
+    look_.padding = CUiRect(2, 0, 2, 0);
 }
 
 const wchar_t* CTextUI::ClassName() const {
@@ -29,7 +25,7 @@ const wchar_t* CTextUI::ClassName() const {
 }
 
 void* CTextUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && Is(name, L"Text")) {
+    if (Is(name, L"Text")) {
         return this;
     }
     return CLabelUI::CastTo(name);
@@ -126,35 +122,17 @@ void CTextUI::ProcessEvent(UiEvent& event) {
     CLabelUI::ProcessEvent(event);
 }
 
-void CTextUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyStyleValue(value)) {
-        return;
-    }
+void CTextUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
     if (Is(name, L"cursor")) {
         SetCursorId(static_cast<WORD>(ParseInt(value)));
     } else {
-        CLabelUI::ApplyAttribute(name, value);
+        CLabelUI::ApplyOwnAttribute(name, value);
     }
 }
 
 CUiSize CTextUI::MeasureSize(const SIZE& available) {
-    HDC dc = manager_ != nullptr ? manager_->PaintDC() : nullptr;
-    if (autoWidth_ && dc != nullptr) {
-        const CUiString text = Text();
-        const CUiRect padding = TextPadding();
-        RECT bounds = {padding.left, 0, kMeasureExtent - padding.right, kMeasureExtent};
-        if (text.IsEmpty()) {
-            bounds.right = bounds.left;
-        } else if (showHtml_) {
-            int links = 0;
-            CUiRender::PaintRichText(dc, manager_, bounds, text, 0, nullptr, nullptr, links,
-                                     textStyle_ | DT_CALCRECT);
-        } else {
-            CUiRender::PaintText(dc, manager_, bounds, text, 0, font_, textStyle_ | DT_CALCRECT);
-        }
-        const int width = bounds.right - bounds.left + padding.left + padding.right;
-        fixedWidth_ = manager_->DpiScale().UnscaleValue(width);
-    }
+    const CUiRect padding = TextPadding();
+    FitWidthToText(kMeasureExtent - padding.left - padding.right, kMeasureExtent);
     return CControlUI::MeasureSize(available);
 }
 
@@ -165,18 +143,16 @@ void CTextUI::DrawTextContent(HDC dc) {
         return;
     }
     ResolveDefaultColors();
-    const DWORD color = IsEnabled() ? textColor_ : disabledTextColor_;
-    const CUiRect padding = TextPadding();
-    RECT rect = {itemRect_.left + padding.left, itemRect_.top + padding.top, itemRect_.right - padding.right,
-                 itemRect_.bottom - padding.bottom};
-    if (showHtml_) {
+    const DWORD color = look_.ColorFor(IsEnabled());
+    CUiRect rect = TextRect();
+    if (look_.showHtml) {
         linkCount_ = kMaxLinks;
-        CUiRender::PaintRichText(dc, manager_, rect, text, color, linkRects_, linkTargets_, linkCount_, textStyle_);
+        CUiRender::PaintRichText(dc, manager_, rect, text, color, linkRects_, linkTargets_, linkCount_, look_.style);
     } else {
         // Plain text has no links; rectangles of an earlier rich paint must
         // not answer for it.
         linkCount_ = 0;
-        CUiRender::PaintText(dc, manager_, rect, text, color, font_, textStyle_);
+        CUiRender::PaintText(dc, manager_, rect, text, color, look_.font, look_.style);
     }
 }
 

@@ -19,8 +19,6 @@ public:
     // Wants SetCursor events while enabled and showing links.
     UINT TraitFlags() const override;
     void ProcessEvent(UiEvent& event) override;
-    // "cursor" is a platform cursor number here, not a keyword.
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     // With auto width the text's width becomes the fixed width; the size is
     // the base control's.
     CUiSize MeasureSize(const SIZE& available) override;
@@ -33,6 +31,10 @@ public:
     CUiString LinkTarget(int index) const;
     // -1 when the pointer is over no link.
     int HoveredLink() const { return hoveredLink_; }
+
+protected:
+    // "cursor" is a platform cursor number here, not a keyword.
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     // The first link whose rectangle holds the point, or -1.

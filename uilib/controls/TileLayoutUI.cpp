@@ -3,7 +3,6 @@
 #include "UiValueParser.h"
 
 #include <algorithm>
-#include <cwchar>
 
 namespace Orvel {
 
@@ -31,7 +30,7 @@ const wchar_t* CTileLayoutUI::ClassName() const {
 }
 
 void* CTileLayoutUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"TileLayout") == 0) {
+    if (Is(name, L"TileLayout")) {
         return this;
     }
     return CContainerUI::CastTo(name);
@@ -51,16 +50,13 @@ void CTileLayoutUI::SetColumns(int columns) {
     }
 }
 
-void CTileLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (name == nullptr || value == nullptr || ApplyScrollBarStyle(name, value) || ApplyStyleValue(value)) {
-        return;
-    }
-    if (_wcsicmp(name, L"itemsize") == 0) {
+void CTileLayoutUI::ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) {
+    if (Is(name, L"itemsize")) {
         SetItemSize(ParseSizeValue(value));
-    } else if (_wcsicmp(name, L"columns") == 0) {
+    } else if (Is(name, L"columns")) {
         SetColumns(ParseInt(value));
     } else {
-        CContainerUI::ApplyAttribute(name, value);
+        CContainerUI::ApplyOwnAttribute(name, value);
     }
 }
 

@@ -13,8 +13,6 @@ public:
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
     void Place(const RECT& rect, bool invalidate = true) override;
-    // "itemsize" and "columns".
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
 
     // Only the width counts: above 0 it fixes the column count from the
     // available width at each placement. Unscaled.
@@ -23,6 +21,10 @@ public:
     int Columns() const { return columns_; }
     // Values below 1 are ignored.
     void SetColumns(int columns);
+
+protected:
+    // "itemsize" and "columns".
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
     struct Grid;

@@ -1,6 +1,6 @@
 #include "TreeNodeUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CTreeNodeUI::ClassName() const {
 }
 
 void* CTreeNodeUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"TreeNode") == 0) {
+    if (Is(name, L"TreeNode")) {
         return this;
     }
     return CListContainerElementUI::CastTo(name);

@@ -3,8 +3,8 @@
 
 namespace Orvel {
 
-// One tree node, a list row container: child nodes are laid out as
-// its items, with no folding, indentation or check box.
+// One tree node, a list row: its title, then its child nodes side by side,
+// with no folding, indentation or check box.
 class CTreeNodeUI : public CListContainerElementUI {
 public:
     const wchar_t* ClassName() const override;

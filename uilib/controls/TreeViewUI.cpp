@@ -1,6 +1,6 @@
 #include "TreeViewUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CTreeViewUI::ClassName() const {
 }
 
 void* CTreeViewUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"TreeView") == 0) {
+    if (Is(name, L"TreeView")) {
         return this;
     }
     return CListUI::CastTo(name);

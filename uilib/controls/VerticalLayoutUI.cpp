@@ -1,6 +1,6 @@
 #include "VerticalLayoutUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -11,7 +11,7 @@ const wchar_t* CVerticalLayoutUI::ClassName() const {
 }
 
 void* CVerticalLayoutUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"VerticalLayout") == 0) {
+    if (Is(name, L"VerticalLayout")) {
         return this;
     }
     return CContainerUI::CastTo(name);

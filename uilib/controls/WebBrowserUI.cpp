@@ -1,6 +1,6 @@
 #include "WebBrowserUI.h"
 
-#include <cwchar>
+#include "UiValueParser.h"
 
 namespace Orvel {
 
@@ -9,7 +9,7 @@ const wchar_t* CWebBrowserUI::ClassName() const {
 }
 
 void* CWebBrowserUI::CastTo(const wchar_t* name) {
-    if (name != nullptr && _wcsicmp(name, L"WebBrowser") == 0) {
+    if (Is(name, L"WebBrowser")) {
         return this;
     }
     return CActiveXUI::CastTo(name);

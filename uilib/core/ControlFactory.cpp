@@ -54,6 +54,17 @@ CControlUI* CreateControl() {
     return new Control();
 }
 
+// How the classes without behaviour of their own show.
+const wchar_t kAsLabel[] = L"a label showing its text or its first item's";
+const wchar_t kAsColumn[] = L"a vertical layout of its items";
+const wchar_t kAsRow[] = L"a horizontal layout of its items";
+const wchar_t kAsTitledRow[] = L"a horizontal layout led by its text";
+const wchar_t kAsPlainLabel[] = L"a label";
+const wchar_t kAsStillText[] = L"a label whose text stands still";
+const wchar_t kAsEdit[] = L"the single-line edit field";
+const wchar_t kAsEmpty[] = L"an empty control";
+const wchar_t kAsTabLayout[] = L"a tab layout without the slide";
+
 }  // namespace
 
 CControlFactory& CControlFactory::Instance() {
@@ -66,81 +77,86 @@ CControlFactory::CControlFactory() {
     Register(L"CControlUI", &CreateControl<CControlUI>);
     Register(L"CContainerUI", &CreateControl<CContainerUI>);
     Register(L"CButtonUI", &CreateControl<CButtonUI>);
-    Register(L"CComboUI", &CreateControl<CComboUI>);
-    Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>);
+    Register(L"CComboUI", &CreateControl<CComboUI>, kAsLabel);
+    Register(L"CComboBoxUI", &CreateControl<CComboBoxUI>, kAsLabel);
     Register(L"CDateTimeUI", &CreateControl<CDateTimeUI>);
     Register(L"CEditUI", &CreateControl<CEditUI>);
-    Register(L"CActiveXUI", &CreateControl<CActiveXUI>);
-    Register(L"CFlashUI", &CreateControl<CFlashUI>);
+    Register(L"CActiveXUI", &CreateControl<CActiveXUI>, kAsEmpty);
+    Register(L"CFlashUI", &CreateControl<CFlashUI>, kAsEmpty);
     Register(L"CGifAnimUI", &CreateControl<CGifAnimUI>);
     Register(L"CGroupBoxUI", &CreateControl<CGroupBoxUI>);
     Register(L"CIPAddressUI", &CreateControl<CIPAddressUI>);
     Register(L"CLabelUI", &CreateControl<CLabelUI>);
-    Register(L"CListUI", &CreateControl<CListUI>);
-    Register(L"CListHeaderUI", &CreateControl<CListHeaderUI>);
-    Register(L"CListHeaderItemUI", &CreateControl<CListHeaderItemUI>);
-    Register(L"CListLabelElementUI", &CreateControl<CListLabelElementUI>);
-    Register(L"CListTextElementUI", &CreateControl<CListTextElementUI>);
-    Register(L"CListContainerElementUI", &CreateControl<CListContainerElementUI>);
-    Register(L"CMenuUI", &CreateControl<CMenuUI>);
-    Register(L"CMenuElementUI", &CreateControl<CMenuElementUI>);
+    Register(L"CListUI", &CreateControl<CListUI>, kAsColumn);
+    Register(L"CListHeaderUI", &CreateControl<CListHeaderUI>, kAsRow);
+    Register(L"CListHeaderItemUI", &CreateControl<CListHeaderItemUI>, kAsTitledRow);
+    Register(L"CListLabelElementUI", &CreateControl<CListLabelElementUI>, kAsPlainLabel);
+    Register(L"CListTextElementUI", &CreateControl<CListTextElementUI>, kAsPlainLabel);
+    Register(L"CListContainerElementUI", &CreateControl<CListContainerElementUI>, kAsTitledRow);
+    Register(L"CMenuUI", &CreateControl<CMenuUI>, kAsColumn);
+    Register(L"CMenuElementUI", &CreateControl<CMenuElementUI>, kAsTitledRow);
     Register(L"COptionUI", &CreateControl<COptionUI>);
     Register(L"CCheckBoxUI", &CreateControl<CCheckBoxUI>);
     Register(L"CProgressUI", &CreateControl<CProgressUI>);
-    Register(L"CRichEditUI", &CreateControl<CRichEditUI>);
+    Register(L"CRichEditUI", &CreateControl<CRichEditUI>, kAsEdit);
     Register(L"CScrollBarUI", &CreateControl<CScrollBarUI>);
     Register(L"CSliderUI", &CreateControl<CSliderUI>);
     Register(L"CTextUI", &CreateControl<CTextUI>);
-    Register(L"CTreeNodeUI", &CreateControl<CTreeNodeUI>);
-    Register(L"CTreeViewUI", &CreateControl<CTreeViewUI>);
-    Register(L"CWebBrowserUI", &CreateControl<CWebBrowserUI>);
-    Register(L"CAnimationTabLayoutUI", &CreateControl<CAnimationTabLayoutUI>);
+    Register(L"CTreeNodeUI", &CreateControl<CTreeNodeUI>, kAsTitledRow);
+    Register(L"CTreeViewUI", &CreateControl<CTreeViewUI>, kAsColumn);
+    Register(L"CWebBrowserUI", &CreateControl<CWebBrowserUI>, kAsEmpty);
+    Register(L"CAnimationTabLayoutUI", &CreateControl<CAnimationTabLayoutUI>, kAsTabLayout);
     Register(L"CChildLayoutUI", &CreateControl<CChildLayoutUI>);
     Register(L"CHorizontalLayoutUI", &CreateControl<CHorizontalLayoutUI>);
     Register(L"CTabLayoutUI", &CreateControl<CTabLayoutUI>);
     Register(L"CTileLayoutUI", &CreateControl<CTileLayoutUI>);
     Register(L"CVerticalLayoutUI", &CreateControl<CVerticalLayoutUI>);
-    Register(L"CRollTextUI", &CreateControl<CRollTextUI>);
+    Register(L"CRollTextUI", &CreateControl<CRollTextUI>, kAsStillText);
     Register(L"CColorPaletteUI", &CreateControl<CColorPaletteUI>);
-    Register(L"CListExUI", &CreateControl<CListExUI>);
-    Register(L"CListContainerHeaderItemUI", &CreateControl<CListContainerHeaderItemUI>);
-    Register(L"CListTextExtElementUI", &CreateControl<CListTextExtElementUI>);
-    Register(L"CHotKeyUI", &CreateControl<CHotKeyUI>);
+    Register(L"CListExUI", &CreateControl<CListExUI>, kAsColumn);
+    Register(L"CListContainerHeaderItemUI", &CreateControl<CListContainerHeaderItemUI>, kAsTitledRow);
+    Register(L"CListTextExtElementUI", &CreateControl<CListTextExtElementUI>, kAsPlainLabel);
+    Register(L"CHotKeyUI", &CreateControl<CHotKeyUI>, kAsPlainLabel);
     Register(L"CFadeButtonUI", &CreateControl<CFadeButtonUI>);
 }
 
 CControlFactory::~CControlFactory() = default;
 
-bool CControlFactory::Register(const wchar_t* className, Creator creator) {
-    if (className == nullptr || *className == L'\0' || creator == nullptr) {
+bool CControlFactory::Register(const wchar_t* className, Creator creator, const wchar_t* standIn) {
+    if (className == nullptr || *className == L'\0' || creator == nullptr || Find(className) != nullptr) {
         return false;
     }
-    for (const auto& entry : creators_) {
-        if (entry.first == className) {
-            return false;
-        }
-    }
-    creators_.emplace_back(CUiString(className), creator);
+    creators_.push_back(Entry{CUiString(className), creator, standIn});
     return true;
 }
 
-CControlUI* CControlFactory::Create(const wchar_t* className) const {
+const CControlFactory::Entry* CControlFactory::Find(const wchar_t* className) const {
     if (className == nullptr) {
         return nullptr;
     }
-    for (const auto& entry : creators_) {
-        if (entry.first == className) {
-            return entry.second();
+    for (const Entry& entry : creators_) {
+        if (entry.className == className) {
+            return &entry;
         }
     }
     return nullptr;
+}
+
+CControlUI* CControlFactory::Create(const wchar_t* className) const {
+    const Entry* entry = Find(className);
+    return entry != nullptr ? entry->creator() : nullptr;
 }
 
 const wchar_t* CControlFactory::ClassNameAt(int index) const {
     if (index < 0 || index >= Count()) {
         return nullptr;
     }
-    return creators_[static_cast<size_t>(index)].first.Data();
+    return creators_[static_cast<size_t>(index)].className.Data();
+}
+
+const wchar_t* CControlFactory::StandInNote(const wchar_t* className) const {
+    const Entry* entry = Find(className);
+    return entry != nullptr ? entry->standIn : nullptr;
 }
 
 }  // namespace Orvel

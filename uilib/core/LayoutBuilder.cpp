@@ -1,5 +1,6 @@
 #include "LayoutBuilder.h"
 
+#include "ChildLayoutUI.h"
 #include "ContainerUI.h"
 #include "ControlFactory.h"
 #include "ControlUI.h"
@@ -12,6 +13,7 @@
 #include <climits>
 #include <cwchar>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Orvel {
@@ -20,10 +22,6 @@ namespace {
 
 // Include attribute values are read into a buffer of this many units.
 constexpr int kIncludeValueUnits = 500;
-
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return name != nullptr && _wcsicmp(name, keyword) == 0;
-}
 
 // In document order, as later attributes override earlier ones.
 template <typename Visit>
@@ -134,6 +132,10 @@ void DebugLine(const CUiString& line) {
 
 CLayoutBuilder::CLayoutBuilder() = default;
 
+CLayoutBuilder::CLayoutBuilder(const Lineage& lineage)
+    : baseDepth_(lineage.depth), outerDocuments_(lineage.documents), state_(lineage.state),
+      sharesState_(lineage.state != nullptr) {}
+
 CLayoutBuilder::CLayoutBuilder(CLayoutBuilder* includer, int depth)
     : module_(includer->module_), includer_(includer), baseDepth_(depth - 1) {}
 
@@ -141,13 +143,34 @@ CLayoutBuilder::~CLayoutBuilder() = default;
 
 CControlUI* CLayoutBuilder::Build(const wchar_t* source, const wchar_t* resourceType,
                                   IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent) {
-    if (!Load(source, resourceType)) {
-        return nullptr;
+    // An include reports through the build that includes it.
+    if (includer_ == nullptr) {
+        StartBuild();
     }
-    return BuildLoaded(callback, manager, parent);
+    CControlUI* result = Load(source, resourceType) ? BuildTree(callback, manager, parent) : nullptr;
+    if (includer_ == nullptr) {
+        FinishBuild();
+    }
+    return result;
+}
+
+CControlUI* CLayoutBuilder::BuildLoaded(IDialogBuilderCallback* callback, CPaintManagerUI* manager,
+                                        CControlUI* parent) {
+    StartBuild();
+    CControlUI* result = BuildTree(callback, manager, parent);
+    FinishBuild();
+    return result;
+}
+
+void CLayoutBuilder::StartBuild() {
+    if (!sharesState_) {
+        state_ = std::make_shared<BuildState>();
+    }
+    start_ = *state_;
 }
 
 bool CLayoutBuilder::Load(const wchar_t* source, const wchar_t* resourceType) {
+    markup_.Release();
     if (IS_INTRESOURCE(source)) {
         return LoadResource(source, resourceType);
     }
@@ -156,20 +179,13 @@ bool CLayoutBuilder::Load(const wchar_t* source, const wchar_t* resourceType) {
             source = mapped;
         }
     }
-    const CUiString key(source);
-    if (includer_ != nullptr && includer_->IsIncluding(key)) {
-        AddLeftOut(State().includesRefused);
-        DebugLine(CUiString(L"Orvel layout builder: left out an include of a document inside itself: ") +
-                  key.Left(200));
-        markup_.Release();
+    if (!Enter(CUiString(source))) {
         return false;
     }
-    sourceKey_ = key;
     return *source == L'<' ? markup_.Load(source) : markup_.LoadFromFile(source, MarkupEncoding::Utf8);
 }
 
 bool CLayoutBuilder::LoadResource(const wchar_t* source, const wchar_t* resourceType) {
-    markup_.Release();
     const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(source));
     if (id == 0 || resourceType == nullptr) {
         return false;
@@ -192,12 +208,9 @@ bool CLayoutBuilder::LoadResource(const wchar_t* source, const wchar_t* resource
     } else {
         key += resourceTypeName_;
     }
-    if (includer_ != nullptr && includer_->IsIncluding(key)) {
-        AddLeftOut(State().includesRefused);
-        DebugLine(CUiString(L"Orvel layout builder: left out an include of a resource inside itself: ") + key);
+    if (!Enter(key)) {
         return false;
     }
-    sourceKey_ = key;
 
     HINSTANCE module = module_ != nullptr ? module_ : CPaintManagerUI::ResourceInstance();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), ResourceType());
@@ -213,40 +226,77 @@ bool CLayoutBuilder::LoadResource(const wchar_t* source, const wchar_t* resource
     return markup_.LoadFromMemory(bytes, size, MarkupEncoding::Utf8);
 }
 
+bool CLayoutBuilder::Enter(const CUiString& key) {
+    // A child layout's document, nested too deeply, is refused as a whole.
+    const std::vector<CUiString> around = DocumentsAround();
+    const bool tooDeep = includer_ == nullptr && static_cast<int>(around.size()) > kMaxIncludeNesting;
+    bool inside = false;
+    for (const CUiString& document : around) {
+        // File names compare as the file system does.
+        inside = inside || document.CompareNoCase(key) == 0;
+    }
+    if (!tooDeep && !inside) {
+        sourceKey_ = key;
+        documents_.reset();
+        return true;
+    }
+    AddLeftOut(State().includesRefused);
+    DebugLine(CUiString(L"Orvel layout builder: left out a document ") +
+              (inside ? L"inside itself: " : L"nested too deeply: ") + key.Left(200));
+    return false;
+}
+
 const wchar_t* CLayoutBuilder::ResourceType() const {
     return resourceTypeId_ != 0 ? MAKEINTRESOURCEW(resourceTypeId_) : resourceTypeName_.Data();
 }
 
-bool CLayoutBuilder::IsIncluding(const CUiString& key) const {
-    for (const CLayoutBuilder* builder = this; builder != nullptr; builder = builder->includer_) {
-        // File names compare as the file system does.
-        if (builder->sourceKey_.CompareNoCase(key) == 0) {
-            return true;
-        }
+const CLayoutBuilder& CLayoutBuilder::Outermost() const {
+    const CLayoutBuilder* builder = this;
+    while (builder->includer_ != nullptr) {
+        builder = builder->includer_;
     }
-    return false;
+    return *builder;
 }
 
-int CLayoutBuilder::IncludeNesting() const {
-    int nesting = 0;
+CLayoutBuilder::BuildState& CLayoutBuilder::State() {
+    return *Outermost().state_;
+}
+
+std::vector<CUiString> CLayoutBuilder::DocumentsAround() const {
+    std::vector<const CLayoutBuilder*> chain;
     for (const CLayoutBuilder* builder = includer_; builder != nullptr; builder = builder->includer_) {
-        ++nesting;
+        chain.push_back(builder);
     }
-    return nesting;
+    const CLayoutBuilder& outermost = Outermost();
+    std::vector<CUiString> documents;
+    if (outermost.outerDocuments_ != nullptr) {
+        documents = *outermost.outerDocuments_;
+    }
+    for (auto builder = chain.rbegin(); builder != chain.rend(); ++builder) {
+        documents.push_back((*builder)->sourceKey_);
+    }
+    return documents;
+}
+
+CLayoutBuilder::Lineage CLayoutBuilder::LineageAt(int depth) {
+    if (documents_ == nullptr) {
+        std::vector<CUiString> documents = DocumentsAround();
+        documents.push_back(sourceKey_);
+        documents_ = std::make_shared<const std::vector<CUiString>>(std::move(documents));
+    }
+    Lineage lineage;
+    lineage.documents = documents_;
+    lineage.depth = depth;
+    lineage.state = Outermost().state_;
+    return lineage;
 }
 
 int CLayoutBuilder::LeftOutCount() const {
-    const BuildState& state = ownState_;
-    const long long total =
-        static_cast<long long>(state.tooDeep) + state.overBudget + state.includesRefused + state.homeless;
-    return static_cast<int>(std::min<long long>(total, INT_MAX));
+    return leftOut_;
 }
 
-CControlUI* CLayoutBuilder::BuildLoaded(IDialogBuilderCallback* callback, CPaintManagerUI* manager,
-                                        CControlUI* parent) {
-    if (includer_ == nullptr) {
-        ownState_ = BuildState();
-    }
+CControlUI* CLayoutBuilder::BuildTree(IDialogBuilderCallback* callback, CPaintManagerUI* manager,
+                                      CControlUI* parent) {
     callback_ = callback;
     CUiMarkupNode root = markup_.GetRoot();
     if (!root.IsValid()) {
@@ -258,11 +308,7 @@ CControlUI* CLayoutBuilder::BuildLoaded(IDialogBuilderCallback* callback, CPaint
             ApplyWindowAttributes(manager);
         }
     }
-    CControlUI* result = BuildChildren(root, parent, manager, baseDepth_ + 1);
-    if (includer_ == nullptr) {
-        ReportLeftOut();
-    }
-    return result;
+    return BuildChildren(root, parent, manager, baseDepth_ + 1);
 }
 
 void CLayoutBuilder::ApplyWindowElements(CPaintManagerUI* manager) {
@@ -301,7 +347,9 @@ CControlUI* CLayoutBuilder::BuildChildren(const CUiMarkupNode& node, CControlUI*
             continue;
         }
         if (Is(name, L"Include")) {
-            BuildInclude(child, parent, manager, depth);
+            if (CControlUI* included = BuildInclude(child, parent, manager, depth)) {
+                KeepFirst(first, included);
+            }
             continue;
         }
         if (parent == nullptr && first != nullptr) {
@@ -318,6 +366,10 @@ CControlUI* CLayoutBuilder::BuildChildren(const CUiMarkupNode& node, CControlUI*
             continue;
         }
         ++state.controls;
+        // Its document is built when it joins a window, within this build's limits.
+        if (auto* childLayout = static_cast<CChildLayoutUI*>(control->CastTo(L"ChildLayout"))) {
+            childLayout->SetLineage(LineageAt(depth));
+        }
         IContainerUI* container = nullptr;
         if (parent != nullptr) {
             container = static_cast<IContainerUI*>(parent->CastTo(L"IContainer"));
@@ -341,10 +393,10 @@ CControlUI* CLayoutBuilder::BuildChildren(const CUiMarkupNode& node, CControlUI*
     return first;
 }
 
-void CLayoutBuilder::BuildInclude(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager,
-                                  int depth) {
+CControlUI* CLayoutBuilder::BuildInclude(const CUiMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager,
+                                         int depth) {
     if (!node.HasAttributes()) {
-        return;
+        return nullptr;
     }
     // On the heap: this runs inside the recursion of BuildChildren.
     std::vector<wchar_t> value(kIncludeValueUnits, L'\0');
@@ -354,38 +406,62 @@ void CLayoutBuilder::BuildInclude(const CUiMarkupNode& node, CControlUI* parent,
     }
     std::fill(value.begin(), value.end(), L'\0');
     if (!node.FindAttribute(L"source", value.data(), kIncludeValueUnits - 1)) {
-        return;
+        return nullptr;
     }
     BuildState& state = State();
-    if (count > 0 && IncludeNesting() >= kMaxIncludeNesting) {
+    if (count > 0 && static_cast<int>(DocumentsAround().size()) >= kMaxIncludeNesting) {
         AddLeftOut(state.includesRefused);
         DebugLine(CUiString(L"Orvel layout builder: left out an include nested too deeply: ") + value.data());
-        return;
+        return nullptr;
     }
     auto included = std::unique_ptr<CLayoutBuilder>(new CLayoutBuilder(this, depth));
+    CControlUI* first = nullptr;
     for (int i = 0; i < count; ++i) {
         if (state.includeRuns >= kMaxIncludeRuns) {
             AddLeftOut(state.includesRefused, count - i);
             break;
         }
         ++state.includeRuns;
+        CControlUI* built = nullptr;
         if (loadedFromResource_) {
             const int id = ParseInt(value.data());
             if (id <= 0 || id > 0xFFFF) {
-                return;
+                break;
             }
-            included->Build(MAKEINTRESOURCEW(id), ResourceType(), callback_, manager, parent);
+            built = included->Build(MAKEINTRESOURCEW(id), ResourceType(), callback_, manager, parent);
         } else {
-            included->Build(value.data(), nullptr, callback_, manager, parent);
+            built = included->Build(value.data(), nullptr, callback_, manager, parent);
+        }
+        // Under a parent the included controls are its children already.
+        if (parent == nullptr && built != nullptr) {
+            KeepFirst(first, built);
         }
     }
+    return first;
 }
 
-CControlUI* CLayoutBuilder::CreateControl(const wchar_t* elementName) const {
+void CLayoutBuilder::KeepFirst(CControlUI*& first, CControlUI* control) {
+    if (first == nullptr) {
+        first = control;
+        return;
+    }
+    // Nothing would own it.
+    delete control;
+    AddLeftOut(State().homeless);
+}
+
+CControlUI* CLayoutBuilder::CreateControl(const wchar_t* elementName) {
     CUiString className(L"C");
     className += elementName;
     className += L"UI";
-    CControlUI* control = CControlFactory::Instance().Create(className);
+    const CControlFactory& factory = CControlFactory::Instance();
+    CControlUI* control = factory.Create(className);
+    if (control != nullptr && factory.StandInNote(className) != nullptr) {
+        std::vector<CUiString>& standIns = State().standIns;
+        if (std::find(standIns.begin(), standIns.end(), className) == standIns.end()) {
+            standIns.push_back(className);
+        }
+    }
     if (control == nullptr) {
         control = CPaintManagerUI::CreatePluginControl(elementName);
     }
@@ -416,23 +492,36 @@ void CLayoutBuilder::Configure(CControlUI* control, const CUiMarkupNode& node, C
     }
 }
 
-void CLayoutBuilder::ReportLeftOut() const {
-    const BuildState& state = ownState_;
+void CLayoutBuilder::FinishBuild() {
+    const BuildState& state = *state_;
     const struct {
         int count;
         const wchar_t* what;
     } lines[] = {
-        {state.tooDeep, L"elements (with what they hold) nested deeper than the depth limit"},
-        {state.overBudget, L"elements past the control limit"},
-        {state.includesRefused, L"includes (cycles or past the include limits)"},
-        {state.homeless, L"top-level controls after the first, with no parent to take them"},
+        {state.tooDeep - start_.tooDeep, L"elements (with what they hold) nested deeper than the depth limit"},
+        {state.overBudget - start_.overBudget, L"elements past the control limit"},
+        {state.includesRefused - start_.includesRefused, L"includes (cycles or past the include limits)"},
+        {state.homeless - start_.homeless, L"top-level controls after the first, with no parent to take them"},
     };
+    report_.clear();
+    long long leftOut = 0;
     for (const auto& line : lines) {
         if (line.count > 0) {
             CUiString text;
             text.FormatShort(L"Orvel layout builder: left out %d ", line.count);
-            DebugLine(text + line.what);
+            report_.push_back(text + line.what);
+            leftOut += line.count;
         }
+    }
+    leftOut_ = static_cast<int>(std::min<long long>(leftOut, INT_MAX));
+    const CControlFactory& factory = CControlFactory::Instance();
+    for (size_t i = start_.standIns.size(); i < state.standIns.size(); ++i) {
+        const CUiString& className = state.standIns[i];
+        report_.push_back(CUiString(L"Orvel layout builder: ") + className +
+                          L" has no behaviour of its own here; shown as " + factory.StandInNote(className));
+    }
+    for (const CUiString& line : report_) {
+        DebugLine(line);
     }
 }
 

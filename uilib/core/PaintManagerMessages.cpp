@@ -134,9 +134,10 @@ bool CPaintManagerUI::PreHandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (wParam != VK_TAB) {
             return false;
         }
-        // Rich edit fields and embedded browsers take Tab themselves.
+        // Rich edit fields that want Tab, and embedded browsers, take it themselves.
         if (focus_ != nullptr && focus_->IsVisible() && focus_->IsEnabled() &&
-            (wcsstr(focus_->ClassName(), L"RichEditUI") != nullptr ||
+            ((wcsstr(focus_->ClassName(), L"RichEditUI") != nullptr &&
+              (focus_->TraitFlags() & UiTraitWantsTab) != 0) ||
              wcsstr(focus_->ClassName(), L"WkeWebkitUI") != nullptr)) {
             return false;
         }
@@ -213,6 +214,15 @@ bool CPaintManagerUI::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
         OnMouseMove(wParam, lParam);
         return false;
+    case WM_CAPTURECHANGED:
+        // Our own release clears the flag first; capturing again keeps it.
+        if (captured_ && reinterpret_cast<HWND>(lParam) != window_) {
+            OnCaptureLost();
+        }
+        return false;
+    case WM_CANCELMODE:
+        OnCaptureLost();
+        return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
@@ -277,7 +287,7 @@ bool CPaintManagerUI::RunMessageFilters(const CUiPtrArray& filters, UINT message
 }
 
 void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, WPARAM wParam, LPARAM lParam, wchar_t key,
-                                int keyState) {
+                                int keyState, const POINT* at) {
     if (control == nullptr) {
         return;
     }
@@ -285,7 +295,7 @@ void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, WPARAM wP
     event.type = type;
     event.sender = control;
     event.timestamp = GetTickCount();
-    event.mousePoint = lastMousePos_;
+    event.mousePoint = at != nullptr ? *at : lastMousePos_;
     event.key = key;
     event.keyState = keyState == kSampleKeyState ? SampleKeyState() : static_cast<WORD>(keyState);
     event.wParam = wParam;
@@ -528,6 +538,15 @@ void CPaintManagerUI::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void CPaintManagerUI::OnCaptureLost() {
+    dragPending_ = false;
+    EndCapture();
+    if (CControlUI* control = pressed_) {
+        pressed_ = nullptr;
+        SendEvent(control, UiEventType::CaptureLost);
+    }
+}
+
 void CPaintManagerUI::OnContextMenu(WPARAM wParam, LPARAM lParam) {
     StoreScreenPoint(lParam);
     if (CControlUI* control = pressed_) {
@@ -562,7 +581,8 @@ bool CPaintManagerUI::OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result)
     if (control == nullptr || (control->TraitFlags() & UiTraitWantsCursor) == 0) {
         return false;
     }
-    SendEvent(control, UiEventType::SetCursor, wParam, lParam);
+    // No mouse message has brought this point yet.
+    SendEvent(control, UiEventType::SetCursor, wParam, lParam, 0, kSampleKeyState, &point);
     result = TRUE;
     return true;
 }

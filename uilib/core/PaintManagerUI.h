@@ -322,8 +322,9 @@ private:
     static bool RunMessageFilters(const CUiPtrArray& filters, UINT message, WPARAM wParam, LPARAM lParam,
                                   LRESULT& result);
     // A key state of -1 samples the keyboard; button events pass their own.
+    // The event's point is `at`, or else the last mouse position.
     void SendEvent(CControlUI* control, UiEventType type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0,
-                   int keyState = -1);
+                   int keyState = -1, const POINT* at = nullptr);
     // The control under the point, unless it belongs to another manager.
     CControlUI* OwnControlAt(POINT point) const;
     void StoreScreenPoint(LPARAM lParam);
@@ -335,6 +336,8 @@ private:
     void OnMouseMove(WPARAM wParam, LPARAM lParam);
     void OnButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
     void OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
+    // Another window took the mouse, or the system cancelled the press.
+    void OnCaptureLost();
     void OnContextMenu(WPARAM wParam, LPARAM lParam);
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -14,10 +14,6 @@ namespace Orvel {
 
 namespace {
 
-bool Is(const wchar_t* name, const wchar_t* keyword) {
-    return _wcsicmp(name, keyword) == 0;
-}
-
 bool IsExactly(const wchar_t* name, const wchar_t* keyword) {
     return wcscmp(name, keyword) == 0;
 }

@@ -31,6 +31,9 @@ enum class UiEventType : int {
     WindowSize = 25,
     SetCursor = 26,
     Timer = 27,
+    // The pressed control lost the mouse capture to another window (a
+    // dialog, Alt+Tab): its press ends without a release.
+    CaptureLost = 28,
 };
 
 // Mouse events are the kinds MouseMove through ScrollWheel.

@@ -2,7 +2,15 @@
 #include "UiPlatform.h"
 #include "UiRect.h"
 
+#include <cwchar>
+
 namespace Orvel {
+
+// Element names, attribute names and keywords of markup match ignoring case;
+// a null name matches nothing.
+inline bool Is(const wchar_t* name, const wchar_t* keyword) {
+    return name != nullptr && _wcsicmp(name, keyword) == 0;
+}
 
 // Readers for the value syntaxes of markup attributes. They never fail:
 // numbers are read as far as they are valid and missing parts become 0.

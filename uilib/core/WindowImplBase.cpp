@@ -326,8 +326,9 @@ LRESULT WindowImplBase::MsgCreate(UINT, WPARAM, LPARAM, bool&) {
         root = builder.Build(MAKEINTRESOURCEW(id), type, this, &paintManager_, nullptr);
     }
     if (root == nullptr) {
-        // A window without its skin would be an empty frame the player cannot use.
-        ExitProcess(1);
+        // A window without its skin would be an empty frame the player cannot
+        // use: its creation fails, and Create returns null.
+        return -1;
     }
     // The skin may give its round corner after the size that resized the window.
     UpdateRegion();

@@ -9,13 +9,13 @@ namespace Orvel {
 
 // The base of every skinned window. At WM_CREATE it drops the standard frame,
 // attaches its paint manager and builds the control tree from the skin
-// markup (the process ends with exit code 1 when the skin yields no root);
-// then every message goes to its handler slot, to MsgOther, to the paint
-// manager and at last to the window's previous procedure. It gives the skin
-// its caption and resize borders, maximizes to the monitor's work area,
-// rounds the window's corners, and makes the controls named "closebtn",
-// "minbtn", "maxbtn" and "restorebtn" work. Notifications go through its
-// notify table ("click" from any sender to OnClickNotify).
+// markup (a skin that yields no root fails the window's creation: Create
+// returns null); then every message goes to its handler slot, to MsgOther,
+// to the paint manager and at last to the window's previous procedure. It
+// gives the skin its caption and resize borders, maximizes to the monitor's
+// work area, rounds the window's corners, and makes the controls named
+// "closebtn", "minbtn", "maxbtn" and "restorebtn" work. Notifications go
+// through its notify table ("click" from any sender to OnClickNotify).
 //
 // The virtual operations keep this order: derived windows override slots.
 // Every handler sets `handled` to false when the message should go on.

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace Orvel;
 using controltest::RectText;
@@ -79,6 +81,63 @@ TEST_F(ChildLayoutTest, AFileThatCannotBeBuiltLeavesItEmpty) {
     child->SetMarkupFile(L"child_page.xml");
     window.Manager().BindControls(child, child->Parent());
     EXPECT_EQ(1, child->ItemCount()) << "built once the file is there";
+}
+
+// Controls of that name anywhere in the tree.
+int CountNamed(CControlUI* root, const wchar_t* name) {
+    struct Search {
+        const wchar_t* name;
+        int found;
+    } search = {name, 0};
+    root->FindBy(
+        [](CControlUI* control, void* data) -> CControlUI* {
+            auto* search = static_cast<Search*>(data);
+            search->found += control->Name() == search->name ? 1 : 0;
+            return nullptr;
+        },
+        &search, 0);
+    return search.found;
+}
+
+std::wstring PageWith(const std::wstring& file) {
+    return L"<Window><VerticalLayout name=\"page\"><ChildLayout xmlfile=\"" + file + L"\"/></VerticalLayout></Window>";
+}
+
+// A sub-skin is input too: one that holds itself, directly or through other
+// documents, or that nests without end, stops at the builder's limits.
+TEST_F(ChildLayoutTest, SubSkinsThatHoldThemselvesOrNestWithoutEndStop) {
+    std::vector<std::pair<std::wstring, std::wstring>> chain;
+    for (int i = 0; i < 20; ++i) {
+        chain.push_back({L"c" + std::to_wstring(i) + L".xml", PageWith(L"c" + std::to_wstring(i + 1) + L".xml")});
+    }
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::wstring, std::wstring>> files;  // the first one is the window's child layout's
+        int pages;
+    } cases[] = {
+        {"itself", {{L"self.xml", PageWith(L"self.xml")}}, 1},
+        {"itself, named in another case", {{L"self.xml", PageWith(L"SELF.XML")}}, 1},
+        {"each other", {{L"a.xml", PageWith(L"b.xml")}, {L"b.xml", PageWith(L"a.xml")}}, 2},
+        {"itself through an include",
+         {{L"outer.xml",
+           L"<Window><VerticalLayout name=\"page\"><Include source=\"inner.xml\"/></VerticalLayout></Window>"},
+          {L"inner.xml", L"<Window><ChildLayout xmlfile=\"outer.xml\"/></Window>"}},
+         1},
+        {"a chain of twenty", chain, CLayoutBuilder::kMaxIncludeNesting},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        const std::wstring folder = testenv::MakeTempSubdir(L"nesting") + L"\\";
+        for (const auto& file : item.files) {
+            const std::string bytes(file.second.begin(), file.second.end());
+            ASSERT_TRUE(testenv::WriteFileBytes(folder + file.first, bytes));
+        }
+        UiResourceLocation::SetResourcePath(folder.c_str());
+        CChildLayoutUI* child = Attach(item.files.front().first.c_str());
+        ASSERT_NE(nullptr, child);
+        EXPECT_EQ(item.pages, CountNamed(window.Manager().Root(), L"page"));
+        window.Show();
+    }
 }
 
 }  // namespace

@@ -72,6 +72,22 @@ TEST_F(ContainerListTest, KeepsOrderAndRefusesWhatIsNotThere) {
     EXPECT_EQ(0, destroyed);
 }
 
+// A refused control stays the caller's, bound to nothing.
+TEST_F(ContainerListTest, AddAtABadIndexLeavesTheControlUnbound) {
+    AddCounted();
+    for (int index : {-1, 2, 100}) {
+        SCOPED_TRACE(index);
+        Counted refused(&destroyed);
+        refused.SetName(L"refused");
+        EXPECT_FALSE(container.AddAt(&refused, index));
+        EXPECT_EQ(nullptr, refused.Parent());
+        EXPECT_EQ(nullptr, refused.Manager());
+        EXPECT_EQ(nullptr, manager.ControlByName(L"refused"));
+        EXPECT_EQ(-1, container.IndexOf(&refused));
+    }
+    EXPECT_EQ(1, container.ItemCount());
+}
+
 TEST_F(ContainerListTest, RemovedChildrenAreDeletedAfterTheCurrentMessage) {
     CControlUI* a = AddCounted();
     AddCounted();

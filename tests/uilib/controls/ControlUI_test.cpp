@@ -125,6 +125,38 @@ TEST_F(ControlAttributesTest, AValueThatNamesAStyleAppliesTheStyle) {
     EXPECT_EQ(7, control.FixedHeight());
 }
 
+// Counts the attributes that reach it, from styles or not.
+class CountingControl : public CControlUI {
+public:
+    int applied = 0;
+
+protected:
+    void ApplyOwnAttribute(const wchar_t* name, const wchar_t* value) override {
+        ++applied;
+        CControlUI::ApplyOwnAttribute(name, value);
+    }
+};
+
+// A style that names itself four times, eight levels deep, would apply 4^8
+// lists: the work is bounded, not only the depth.
+TEST(ControlStyleTest, StylesThatBranchIntoThemselvesStopAtABudget) {
+    CPaintManagerUI manager;
+    manager.AddStyle(L"fan", L"a=\"fan\" b=\"fan\" c=\"fan\" d=\"fan\" width=\"3\"");
+    manager.AddStyle(L"plain", L"width=\"5\" height=\"6\"");
+    for (const wchar_t* value : {L"fan", L"plain"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(value)));
+        CountingControl control;
+        control.Attach(&manager, nullptr, false);
+        control.ApplyAttribute(L"text", value);
+        EXPECT_LE(control.applied, 1024);
+        EXPECT_GT(control.applied, 0);
+        // The budget is per attribute: the next one starts afresh.
+        control.ApplyAttribute(L"text", L"plain");
+        EXPECT_EQ(5, control.FixedWidth());
+        EXPECT_EQ(6, control.FixedHeight());
+    }
+}
+
 TEST_F(ControlAttributesTest, AttributeListsDecodeQuotesAndStopAtMalformedPairs) {
     control.ApplyAttributeList(L"text=&quot;hi there&quot; name=&quot;n1&quot; bogus=&quot;1&quot; width=&quot;5&quot;");
     EXPECT_EQ(L"hi there", Str(control.Text()));

@@ -9,9 +9,11 @@
 #include "TestControls.h"
 #include "UiControlTestHelpers.h"
 #include "UiTestWindow.h"
+#include "VerticalLayoutUI.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +27,13 @@ namespace {
 constexpr RECT kFieldPos = {10, 10, 210, 40};
 constexpr POINT kInField = {100, 25};
 constexpr POINT kElsewhere = {100, 60};
+
+BOOL CALLBACK CountEditWindows(HWND child, LPARAM count) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    *reinterpret_cast<int*>(count) += std::wstring(name) == L"EditWnd" ? 1 : 0;
+    return TRUE;
+}
 
 // A field 200 x 30 on white, and a plain control below it to click on.
 class EditTest : public ::testing::Test {
@@ -269,6 +278,44 @@ TEST_F(EditTest, PasswordsAreMaskedOnTheFieldAndInTheNativeWindow) {
     EXPECT_NE(0, GetWindowLongPtrW(Native(), GWL_STYLE) & ES_PASSWORD);
 }
 
+// The focus may come back to the field while its native window is being
+// made (a window manager reactivating the window, say): one native window
+// opens, and the field keeps it.
+TEST_F(EditTest, FocusComingBackWhileTheNativeWindowIsMadeOpensNoSecondOne) {
+    bool again = true;
+    window.SetHook([&](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+        if (message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_CREATE && again) {
+            again = false;
+            UiEvent event;
+            event.type = UiEventType::SetFocus;
+            edit->HandleEvent(event);
+        }
+        return false;
+    });
+    window.Manager().FocusControl(edit);
+    window.SetHook(nullptr);
+    EXPECT_FALSE(again);
+    int natives = 0;
+    EnumChildWindows(window.Handle(), &CountEditWindows, reinterpret_cast<LPARAM>(&natives));
+    EXPECT_EQ(1, natives);
+    UiTestWindow::PumpPending();
+    ASSERT_NE(nullptr, Native());
+    EXPECT_TRUE(IsWindowVisible(Native()));
+}
+
+// No character is no mask: a password must never show in clear.
+TEST_F(EditTest, AnEmptyPasswordCharacterKeepsTheMask) {
+    Open(L"password=\"true\" passwordchar=\"\" text=\"abc\"");
+    EXPECT_EQ(L'*', edit->PasswordChar());
+    edit->SetPasswordChar(0);
+    EXPECT_EQ(L'*', edit->PasswordChar());
+    Focus();
+    ASSERT_NE(nullptr, Native());
+    EXPECT_EQ(L'*', static_cast<wchar_t>(SendMessageW(Native(), EM_GETPASSWORDCHAR, 0, 0)));
+    Type(L"d");
+    EXPECT_EQ(L'*', static_cast<wchar_t>(SendMessageW(Native(), EM_GETPASSWORDCHAR, 0, 0)));
+}
+
 TEST_F(EditTest, NativeColoursComeFromTheFieldOnlyWithANativeBackColour) {
     Focus();
     TestCanvas canvas(10, 10);
@@ -328,6 +375,48 @@ TEST_F(EditTest, AFieldDestroyedWhileEditingTakesItsNativeWindowAlong) {
     Open(L"");
     UiTestWindow::PumpPending();
     EXPECT_FALSE(IsWindow(native));
+}
+
+// A "textchanged" handler may delete the field it comes from; the native
+// window that sent it is still handling its change then.
+TEST(EditLifetimeTest, AChangeHandlerMayDeleteTheField) {
+    struct Deleter : INotifyUI {
+        void Notify(UiNotify& notify) override {
+            if (notify.type != L"textchanged" || field == nullptr) {
+                return;
+            }
+            EXPECT_TRUE(root->Remove(field));
+            field = nullptr;
+            // The blocks just freed go out again at once, filled: a late read
+            // of a deleted object meets garbage instead of its old fields.
+            for (size_t size : {sizeof(CEditWnd), sizeof(CEditUI)}) {
+                for (int i = 0; i < 32; ++i) {
+                    poison.emplace_back(new unsigned char[size]);
+                    std::memset(poison.back().get(), 0xFF, size);
+                }
+            }
+        }
+        CVerticalLayoutUI* root = nullptr;
+        CEditUI* field = nullptr;
+        std::vector<std::unique_ptr<unsigned char[]>> poison;
+    } deleter;
+    UiTestWindow window{240, 80};
+    deleter.root = new CVerticalLayoutUI();
+    deleter.root->SetDefersChildDeletion(false);
+    deleter.field = new CEditUI();
+    deleter.root->Add(deleter.field);
+    ASSERT_TRUE(window.Manager().AttachRoot(deleter.root));
+    window.Manager().AddNotifier(&deleter);
+    window.Show();
+    window.Manager().FocusControl(deleter.field);
+    HWND native = deleter.field->EditWindowHandle();
+    ASSERT_NE(nullptr, native);
+    PostMessageW(native, WM_CHAR, L'x', 1);
+    UiTestWindow::PumpPending();
+    EXPECT_EQ(nullptr, deleter.field);
+    EXPECT_EQ(0, deleter.root->ItemCount());
+    EXPECT_FALSE(IsWindow(native));
+    window.Manager().RemoveNotifier(&deleter);
 }
 
 TEST(EditMarkupTest, TheBuilderMakesFieldsWithTheirAttributes) {

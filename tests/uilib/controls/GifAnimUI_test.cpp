@@ -5,9 +5,14 @@
 #include "LayoutBuilder.h"
 #include "PaintManagerUI.h"
 #include "TestControls.h"
+#include "TestEnv.h"
+#include "UiControlTestHelpers.h"
 #include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 using namespace Orvel;
 
@@ -123,6 +128,56 @@ TEST_F(GifAnimTest, MissingOrBrokenFilesDrawNothingAndNeverStartTheTimer) {
         EXPECT_FALSE(gif->IsPlaying());
         EXPECT_FALSE(TimerRan());
     }
+}
+
+// Reading and decoding a file that failed once would otherwise run again at
+// every paint; only another name tries again.
+TEST_F(GifAnimTest, AFileThatFailedIsNotReadAgainAtEveryPaint) {
+    const std::wstring folder = testenv::TempDir() + L"\\";
+    const std::string good = testenv::ReadFileBytes(folder + L"anim.gif");
+    ASSERT_FALSE(good.empty());
+    const struct {
+        const char* what;
+        const wchar_t* name;
+        const char* bytes;  // null: no file at first
+    } cases[] = {{"missing", L"late.gif", nullptr}, {"broken", L"mended.gif", "GIF89a broken"}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        if (item.bytes != nullptr) {
+            ASSERT_TRUE(testenv::WriteFileBytes(folder + item.name, item.bytes));
+        }
+        Open((std::wstring(L"bkimage=\"") + item.name + L"\"").c_str());
+        EXPECT_EQ(0u, Shown());
+        ASSERT_TRUE(testenv::WriteFileBytes(folder + item.name, good));
+        EXPECT_EQ(0u, Shown());
+        EXPECT_FALSE(gif->IsLoaded());
+        gif->SetFile(L"still.gif");
+        gif->SetFile(item.name);
+        EXPECT_EQ(kRed, Shown());
+        EXPECT_TRUE(gif->IsLoaded());
+    }
+}
+
+// Only the frame timer is the GIF's own: other events are the base
+// control's, and showing the control plays it only with auto play.
+TEST_F(GifAnimTest, OtherEventsReachTheBaseAndShowingHonoursAutoPlay) {
+    Open(L"bkimage=\"anim.gif\" autoplay=\"false\" menu=\"true\" name=\"g\"");
+    controltest::NotifyLog log;
+    window.Manager().AddNotifier(&log);
+    UiEvent event;
+    event.type = UiEventType::ContextMenu;
+    gif->HandleEvent(event);
+    event.type = UiEventType::Timer;
+    event.wParam = 5;
+    gif->HandleEvent(event);
+    EXPECT_EQ((std::vector<std::wstring>{L"menu:g", L"timer:g"}), log.entries);
+    window.Manager().RemoveNotifier(&log);
+
+    EXPECT_FALSE(gif->IsPlaying());
+    gif->SetVisible(false);
+    gif->SetVisible(true);
+    EXPECT_FALSE(gif->IsPlaying());
+    EXPECT_FALSE(TimerRan());
 }
 
 TEST_F(GifAnimTest, MarkupSetsTheFileAutoSizeAndAutoPlay) {

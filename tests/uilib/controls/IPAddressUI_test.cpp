@@ -104,6 +104,49 @@ UiTestWindow* IPAddressTest::window = nullptr;
 CIPAddressUI* IPAddressTest::field = nullptr;
 RecordingControl* IPAddressTest::other = nullptr;
 
+// Counts how often the field reads the host's address.
+class CountingField : public CIPAddressUI {
+public:
+    mutable int reads = 0;
+
+protected:
+    DWORD ReadHostAddress() const override {
+        ++reads;
+        return 0x0A000009;
+    }
+};
+
+// Reading the host's address may be slow on a badly configured network: a
+// field does it once, and only when something needs it.
+TEST(IPAddressTextTest, TheHostsAddressIsReadOnceAndOnlyWhenNeeded) {
+    CountingField unread;
+    EXPECT_EQ(0, unread.reads) << "not at construction";
+
+    CountingField shown;
+    EXPECT_EQ(L"10.0.0.9", TextOf(shown));
+    EXPECT_EQ(0x0A000009u, shown.Address());
+    EXPECT_EQ(L"10.0.0.9", TextOf(shown));
+    EXPECT_EQ(1, shown.reads);
+
+    CountingField set;
+    set.SetAddress(0xC0A80105);
+    set.SetText(L"");
+    set.SetAddress(0x01020304);
+    EXPECT_EQ(L"1.2.3.4", TextOf(set));
+    EXPECT_EQ(0, set.reads) << "an address of its own needs none";
+
+    // Joining a window shows it: the address is read then.
+    UiTestWindow window(200, 60);
+    auto* root = new TestContainer(L"root");
+    auto* joined = root->Add(new CountingField(), {10, 10, 170, 34});
+    EXPECT_EQ(0, joined->reads);
+    window.Manager().AttachRoot(root);
+    EXPECT_EQ(1, joined->reads);
+    window.Show();
+    EXPECT_EQ(1, joined->reads);
+    EXPECT_EQ(L"10.0.0.9", TextOf(*joined));
+}
+
 TEST(IPAddressTextTest, ANewFieldShowsTheHostsAddress) {
     CIPAddressUI field;
     const std::vector<std::wstring> expected = HostAddressTexts();
@@ -138,18 +181,32 @@ TEST_F(IPAddressTest, FocusOpensTheControlOverTheFieldWithItsAddress) {
     EXPECT_TRUE(IsChild(native, GetFocus())) << "one of its fields has the focus";
 }
 
-TEST_F(IPAddressTest, LeavingTheControlTakesItsAddressAndHidesIt) {
+// A control only hidden would swallow the wheel for good, never open again
+// as the focus comes back, and show again where the field used to be.
+TEST_F(IPAddressTest, LeavingTheControlTakesItsAddressAndClosesIt) {
     const HWND native = Open();
     ASSERT_NE(nullptr, native);
     SendMessageW(native, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 1, 2, 3));
     Manager().FocusControl(other);
-    UiTestWindow::PumpPending();
+    EXPECT_TRUE(Closed());
+    EXPECT_FALSE(IsWindow(native));
     EXPECT_EQ(L"10.1.2.3", TextOf(*field));
     EXPECT_EQ(0x0A010203u, field->Address());
-    EXPECT_FALSE(IsWindowVisible(native)) << "hidden, not closed";
-    EXPECT_EQ(native, Native(*field));
-    EXPECT_EQ(native, Open()) << "a click shows it again";
-    EXPECT_TRUE(IsWindowVisible(native));
+
+    // The focus coming back opens a new one, over the field where it is now.
+    field->Place(CUiRect(20, 40, 180, 64));
+    Manager().FocusControl(field);
+    const HWND reopened = Native(*field);
+    ASSERT_NE(nullptr, reopened);
+    EXPECT_TRUE(IsWindowVisible(reopened));
+    RECT rect = {};
+    GetWindowRect(reopened, &rect);
+    MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(RectText({20, 40, 180, 64}), RectText(rect));
+    EXPECT_EQ(0x0A010203u, NativeAddress(reopened));
+    Manager().FocusControl(other);
+    EXPECT_TRUE(Closed());
+    field->Place(CUiRect(10, 10, 170, 34));
 }
 
 TEST_F(IPAddressTest, TypingMovesBetweenItsOwnFieldsWithoutClosing) {
@@ -168,9 +225,47 @@ TEST_F(IPAddressTest, TypingMovesBetweenItsOwnFieldsWithoutClosing) {
     EXPECT_EQ(L"172.16.0.9", TextOf(*field));
 }
 
-TEST_F(IPAddressTest, DeleteClearsTheTextAndClosesTheWindow) {
+// Backspace and Delete edit the parts; only an address erased to its last
+// part clears the field.
+TEST_F(IPAddressTest, ErasingKeysEditUntilTheWholeAddressIsGone) {
+    const struct {
+        const char* what;
+        std::vector<WPARAM> keys;  // typed into the first part, all of it selected
+        DWORD address;             // the control's address afterwards
+    } cases[] = {
+        {"a digit, then Backspace", {'1', VK_BACK}, MAKEIPADDRESS(0, 168, 1, 5)},
+        {"Delete over the part", {VK_DELETE}, MAKEIPADDRESS(0, 168, 1, 5)},
+        {"Backspace, twice", {VK_BACK, VK_BACK}, MAKEIPADDRESS(0, 168, 1, 5)},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        const HWND native = Open();
+        ASSERT_NE(nullptr, native);
+        HWND first = GetWindow(native, GW_CHILD);
+        SetFocus(first);
+        SendMessageW(first, EM_SETSEL, 0, -1);
+        for (WPARAM key : item.keys) {
+            if (key == VK_BACK || key == VK_DELETE) {
+                PressKey(key);
+            } else {
+                PostMessageW(GetFocus(), WM_CHAR, key, 1);
+                UiTestWindow::PumpPending();
+            }
+        }
+        EXPECT_EQ(native, Native(*field)) << "still open";
+        EXPECT_EQ(L"192.168.1.5", TextOf(*field));
+        EXPECT_EQ(item.address, NativeAddress(native));
+        Manager().FocusControl(other);
+        EXPECT_TRUE(Closed());
+        field->SetAddress(0xC0A80105);
+    }
+}
+
+TEST_F(IPAddressTest, DeleteOnAnErasedAddressClearsTheTextAndClosesTheWindow) {
     const HWND native = Open();
     ASSERT_NE(nullptr, native);
+    SendMessageW(native, IPM_CLEARADDRESS, 0, 0);
+    SetFocus(GetWindow(native, GW_CHILD));
     PressKey(VK_DELETE);
     EXPECT_TRUE(Closed());
     EXPECT_FALSE(IsWindow(native));

@@ -1,8 +1,10 @@
 #include "LabelUI.h"
+#include "LayoutBuilder.h"
 #include "PaintManagerUI.h"
 #include "TestCanvas.h"
 #include "UiControlTestHelpers.h"
 #include "UiFontInfo.h"
+#include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +89,39 @@ TEST(LabelPaintTest, TextIsDrawnInsideItsPaddingInTheStatesColour) {
     label.Paint(canvas.Dc(), canvas.Bounds());
     EXPECT_EQ(0, canvas.CountWhere(canvas.Bounds(), reddish));
     EXPECT_GT(canvas.CountWhere(canvas.Bounds(), bluish), 10);
+}
+
+// Each layout pass offers an auto-width label the width of the last one;
+// whatever draws its text, a longer text must still widen it.
+TEST(LabelMeasureTest, AutoWidthFollowsALongerTextInEveryTextMode) {
+    const struct {
+        const char* what;
+        const wchar_t* window;
+        const wchar_t* label;
+    } cases[] = {
+        {"plain", L"", L""},
+        {"inline tags", L"", L"showhtml=\"true\""},
+        {"word breaks", L"", L"wordbreak=\"true\""},
+        {"GDI+ text", L"gdiplustext=\"true\"", L""},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        UiTestWindow window{400, 60};
+        const std::wstring skin = std::wstring(L"<Window ") + item.window +
+                                  L"><HorizontalLayout><Label name=\"l\" autocalcwidth=\"true\" text=\"ab\" " +
+                                  item.label + L"/><Control/></HorizontalLayout></Window>";
+        CLayoutBuilder builder;
+        ASSERT_TRUE(window.Manager().AttachRoot(builder.Build(skin.c_str(), nullptr, nullptr, &window.Manager())));
+        window.Show();
+        auto* label = static_cast<CLabelUI*>(window.Manager().ControlByName(L"l"));
+        ASSERT_NE(nullptr, label);
+        const int shortWidth = label->ItemRect().Width();
+        EXPECT_GT(shortWidth, 0);
+        label->SetText(L"ab ab ab ab ab ab ab ab");
+        window.Repaint();
+        EXPECT_GT(label->ItemRect().Width(), 4 * shortWidth);
+        EXPECT_EQ(label->FixedWidth(), label->ItemRect().Width());
+    }
 }
 
 }  // namespace

@@ -461,6 +461,79 @@ TEST_F(LayoutBuilderTest, OnlyTheFirstTopLevelControlIsBuiltWithoutAParent) {
     EXPECT_EQ(1, builder.LeftOutCount());
 }
 
+// An include right under the root adds to no parent: its first control
+// becomes the root when none came before it, and any later one is let go
+// of, not leaked.
+TEST_F(LayoutBuilderTest, IncludesUnderTheRootGiveTheRootOrNothing) {
+    struct Counted : CControlUI {
+        explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+        ~Counted() override { --*alive_; }
+        int* alive_;
+    };
+    struct Counting : IDialogBuilderCallback {
+        CControlUI* CreateCustomControl(const wchar_t* name) override {
+            return std::wstring(name) == L"Counted" ? new Counted(&alive) : nullptr;
+        }
+        int alive = 0;
+    };
+    const struct {
+        const char* what;
+        const wchar_t* skin;
+        const wchar_t* root;  // the root's name, or null for no root
+        int leftOut;
+    } cases[] = {
+        {"the only child", L"<Window><Include source=\"one.xml\"/></Window>", L"one", 0},
+        {"twice", L"<Window><Include source=\"one.xml\" count=\"2\"/></Window>", L"one", 1},
+        {"after a control", L"<Window><Counted name=\"first\"/><Include source=\"one.xml\"/></Window>", L"first", 1},
+        {"before a control", L"<Window><Include source=\"one.xml\"/><Counted name=\"second\"/></Window>", L"one", 1},
+        {"of nothing", L"<Window><Include source=\"missing.xml\"/></Window>", nullptr, 0},
+    };
+    ResourcePathScope scope(SkinFolder(L"rooted", {{L"one.xml", L"<Window><Counted name=\"one\"/></Window>"}}));
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        Counting callback;
+        {
+            CLayoutBuilder builder;
+            std::unique_ptr<CControlUI> built(builder.Build(item.skin, nullptr, &callback, &manager()));
+            if (item.root == nullptr) {
+                EXPECT_EQ(nullptr, built);
+            } else {
+                ASSERT_NE(nullptr, built);
+                EXPECT_EQ(item.root, std::wstring(built->Name().Data()));
+                EXPECT_EQ(1, callback.alive) << "only the root is left";
+            }
+            EXPECT_EQ(item.leftOut, builder.LeftOutCount());
+        }
+        EXPECT_EQ(0, callback.alive);
+    }
+}
+
+// The classes without behaviour of their own are named once per build each,
+// with how they show.
+TEST_F(LayoutBuilderTest, ClassesWithoutBehaviourAreReportedOncePerBuild) {
+    CLayoutBuilder builder;
+    root.reset(builder.Build(L"<Window><VerticalLayout><Combo/><Combo/><List><ListLabelElement/><ListLabelElement/>"
+                             L"</List><Label/><RichEdit/></VerticalLayout></Window>",
+                             nullptr, nullptr, &manager()));
+    ASSERT_NE(nullptr, root);
+    const std::vector<std::wstring> expected = {
+        L"Orvel layout builder: CComboUI has no behaviour of its own here; shown as a label showing its text or its "
+        L"first item's",
+        L"Orvel layout builder: CListUI has no behaviour of its own here; shown as a vertical layout of its items",
+        L"Orvel layout builder: CListLabelElementUI has no behaviour of its own here; shown as a label",
+        L"Orvel layout builder: CRichEditUI has no behaviour of its own here; shown as the single-line edit field",
+    };
+    std::vector<std::wstring> report;
+    for (const CUiString& line : builder.Report()) {
+        report.push_back(line.Data());
+    }
+    EXPECT_EQ(expected, report);
+    EXPECT_EQ(0, builder.LeftOutCount());
+
+    root.reset(builder.Build(L"<Window><Label/></Window>", nullptr, nullptr, &manager()));
+    EXPECT_TRUE(builder.Report().empty()) << "a new build, a new report";
+}
+
 TEST(ControlFactoryTest, RegisterKeepsTheFirstCreator) {
     CControlFactory& factory = CControlFactory::Instance();
     const int count = factory.Count();
@@ -479,54 +552,55 @@ struct FactoryName {
     const wchar_t* className;  // as registered
     const wchar_t* answers;    // ClassName() and the CastTo keyword, less "UI"
     const wchar_t* base;       // a CastTo keyword its base class answers
+    bool standIn;              // without behaviour of its own here
 };
 
 // In registration order: all 44 names.
 const FactoryName kFactoryNames[] = {
-    {L"CControlUI", L"Control", nullptr},
-    {L"CContainerUI", L"Container", L"IContainer"},
-    {L"CButtonUI", L"Button", L"Label"},
-    {L"CComboUI", L"Combo", L"Container"},
-    {L"CComboBoxUI", L"ComboBox", L"Combo"},
-    {L"CDateTimeUI", L"DateTime", L"Label"},
-    {L"CEditUI", L"Edit", L"Label"},
-    {L"CActiveXUI", L"ActiveX", L"Control"},
-    {L"CFlashUI", L"Flash", L"ActiveX"},
-    {L"CGifAnimUI", L"GifAnim", L"Control"},
-    {L"CGroupBoxUI", L"GroupBox", L"VerticalLayout"},
-    {L"CIPAddressUI", L"IPAddress", L"Label"},
-    {L"CLabelUI", L"Label", L"Control"},
-    {L"CListUI", L"List", L"VerticalLayout"},
-    {L"CListHeaderUI", L"ListHeader", L"HorizontalLayout"},
-    {L"CListHeaderItemUI", L"ListHeaderItem", L"IContainer"},
-    {L"CListLabelElementUI", L"ListLabelElement", L"Label"},
-    {L"CListTextElementUI", L"ListTextElement", L"ListLabelElement"},
-    {L"CListContainerElementUI", L"ListContainerElement", L"IContainer"},
-    {L"CMenuUI", L"Menu", L"List"},
-    {L"CMenuElementUI", L"MenuElement", L"ListContainerElement"},
-    {L"COptionUI", L"Option", L"Button"},
-    {L"CCheckBoxUI", L"CheckBox", L"Option"},
-    {L"CProgressUI", L"Progress", L"Label"},
-    {L"CRichEditUI", L"RichEdit", L"IContainer"},
-    {L"CScrollBarUI", L"ScrollBar", L"Control"},
-    {L"CSliderUI", L"Slider", L"Progress"},
-    {L"CTextUI", L"Text", L"Label"},
-    {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement"},
-    {L"CTreeViewUI", L"TreeView", L"List"},
-    {L"CWebBrowserUI", L"WebBrowser", L"ActiveX"},
-    {L"CAnimationTabLayoutUI", L"AnimationTabLayout", L"IContainer"},
-    {L"CChildLayoutUI", L"ChildLayout", L"IContainer"},
-    {L"CHorizontalLayoutUI", L"HorizontalLayout", L"IContainer"},
-    {L"CTabLayoutUI", L"TabLayout", L"IContainer"},
-    {L"CTileLayoutUI", L"TileLayout", L"IContainer"},
-    {L"CVerticalLayoutUI", L"VerticalLayout", L"IContainer"},
-    {L"CRollTextUI", L"RollText", L"Label"},
-    {L"CColorPaletteUI", L"ColorPalette", L"Control"},
-    {L"CListExUI", L"ListEx", L"List"},
-    {L"CListContainerHeaderItemUI", L"ListContainerHeaderItem", L"IContainer"},
-    {L"CListTextExtElementUI", L"ListTextExtElement", L"ListLabelElement"},
-    {L"CHotKeyUI", L"HotKey", L"Label"},
-    {L"CFadeButtonUI", L"FadeButton", L"Button"},
+    {L"CControlUI", L"Control", nullptr, false},
+    {L"CContainerUI", L"Container", L"IContainer", false},
+    {L"CButtonUI", L"Button", L"Label", false},
+    {L"CComboUI", L"Combo", L"Container", true},
+    {L"CComboBoxUI", L"ComboBox", L"Combo", true},
+    {L"CDateTimeUI", L"DateTime", L"Label", false},
+    {L"CEditUI", L"Edit", L"Label", false},
+    {L"CActiveXUI", L"ActiveX", L"Control", true},
+    {L"CFlashUI", L"Flash", L"ActiveX", true},
+    {L"CGifAnimUI", L"GifAnim", L"Control", false},
+    {L"CGroupBoxUI", L"GroupBox", L"VerticalLayout", false},
+    {L"CIPAddressUI", L"IPAddress", L"Label", false},
+    {L"CLabelUI", L"Label", L"Control", false},
+    {L"CListUI", L"List", L"VerticalLayout", true},
+    {L"CListHeaderUI", L"ListHeader", L"HorizontalLayout", true},
+    {L"CListHeaderItemUI", L"ListHeaderItem", L"IContainer", true},
+    {L"CListLabelElementUI", L"ListLabelElement", L"Label", true},
+    {L"CListTextElementUI", L"ListTextElement", L"ListLabelElement", true},
+    {L"CListContainerElementUI", L"ListContainerElement", L"IContainer", true},
+    {L"CMenuUI", L"Menu", L"List", true},
+    {L"CMenuElementUI", L"MenuElement", L"ListContainerElement", true},
+    {L"COptionUI", L"Option", L"Button", false},
+    {L"CCheckBoxUI", L"CheckBox", L"Option", false},
+    {L"CProgressUI", L"Progress", L"Label", false},
+    {L"CRichEditUI", L"RichEdit", L"Edit", true},
+    {L"CScrollBarUI", L"ScrollBar", L"Control", false},
+    {L"CSliderUI", L"Slider", L"Progress", false},
+    {L"CTextUI", L"Text", L"Label", false},
+    {L"CTreeNodeUI", L"TreeNode", L"ListContainerElement", true},
+    {L"CTreeViewUI", L"TreeView", L"List", true},
+    {L"CWebBrowserUI", L"WebBrowser", L"ActiveX", true},
+    {L"CAnimationTabLayoutUI", L"AnimationTabLayout", L"IContainer", true},
+    {L"CChildLayoutUI", L"ChildLayout", L"IContainer", false},
+    {L"CHorizontalLayoutUI", L"HorizontalLayout", L"IContainer", false},
+    {L"CTabLayoutUI", L"TabLayout", L"IContainer", false},
+    {L"CTileLayoutUI", L"TileLayout", L"IContainer", false},
+    {L"CVerticalLayoutUI", L"VerticalLayout", L"IContainer", false},
+    {L"CRollTextUI", L"RollText", L"Label", true},
+    {L"CColorPaletteUI", L"ColorPalette", L"Control", false},
+    {L"CListExUI", L"ListEx", L"List", true},
+    {L"CListContainerHeaderItemUI", L"ListContainerHeaderItem", L"IContainer", true},
+    {L"CListTextExtElementUI", L"ListTextExtElement", L"ListLabelElement", true},
+    {L"CHotKeyUI", L"HotKey", L"Label", true},
+    {L"CFadeButtonUI", L"FadeButton", L"Button", false},
 };
 
 }  // namespace
@@ -558,5 +632,6 @@ TEST(ControlFactoryTest, EveryNameCreatesItsClass) {
         if (answers != L"Slider") {
             EXPECT_EQ(nullptr, control->CastTo(L"Slider"));
         }
+        EXPECT_EQ(expected.standIn, factory.StandInNote(expected.className) != nullptr);
     }
 }

@@ -157,10 +157,15 @@ TEST_F(InputTest, TheWheelTellsItsDirectionAndRefreshesHover) {
 TEST_F(InputTest, SetCursorGoesOnlyToControlsThatWantIt) {
     LRESULT result = 0;
     const LPARAM client = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(140, 20));
+    ClearLogs();
     POINT overB = ScreenPoint(80, 20);
     SetCursorPos(overB.x, overB.y);
     EXPECT_TRUE(manager().HandleWindowMessage(WM_SETCURSOR, 0, client, result));
     EXPECT_EQ((Events{"SetCursor"}), b->events);
+    ASSERT_EQ(1u, b->received.size());
+    EXPECT_EQ(80, b->received[0].mousePoint.x) << "the cursor's point, not the last move's";
+    EXPECT_EQ(20, b->received[0].mousePoint.y);
     EXPECT_FALSE(manager().HandleWindowMessage(WM_SETCURSOR, 0, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE), result));
 
     POINT overA = ScreenPoint(20, 20);

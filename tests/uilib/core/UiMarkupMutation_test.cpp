@@ -3,6 +3,7 @@
 #include "PaintManagerUI.h"
 #include "UiMarkup.h"
 #include "UiMarkupTestHelpers.h"
+#include "UiResourceLocation.h"
 #include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
@@ -174,11 +175,7 @@ TEST(UiMarkupMutationTest, MutatedSkinBytesInEveryEncoding) {
     MutationRun run(skin);
     for (int i = 0; i < 1500 && run.failures() < 10; ++i) {
         std::wstring text = run.Mutate();
-        int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-        std::string utf8(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr,
-                            nullptr);
+        std::string utf8 = markuptest::WideToUtf8(text);
         // Cut anywhere, even inside a multi-byte sequence or a UTF-16 pair.
         utf8.resize(static_cast<size_t>(run.Below(static_cast<int>(utf8.size()) + 1)));
         run.CheckBytes(utf8, MarkupEncoding::Utf8);
@@ -252,4 +249,69 @@ TEST(UiMarkupMutationTest, MutatedSkinsBuildIntoARealWindow) {
         }
     }
     EXPECT_GT(built, 50);
+}
+
+namespace {
+
+// Documents that hold each other (and themselves) as child layouts and
+// includes, with styles that name each other and themselves.
+const wchar_t* const kSubSkins[] = {
+    L"<Window><Style name=\"s1\" value=\"text=&quot;s2&quot; width=&quot;s1&quot; height=&quot;s2&quot;\"/>"
+    L"<Style name=\"s2\" value=\"s1\"/><Style name=\"s4\" value=\"a=&quot;s4&quot; b=&quot;s4&quot; "
+    L"c=&quot;s4&quot; d=&quot;s4&quot; e=&quot;s4&quot; f=&quot;s4&quot; g=&quot;s4&quot; h=&quot;s4&quot;\"/>"
+    L"<VerticalLayout><ChildLayout xmlfile=\"b.xml\"/><Label text=\"s1\" tooltip=\"s4\"/>"
+    L"<Include source=\"c.xml\"/><ChildLayout xmlfile=\"a.xml\"/></VerticalLayout></Window>",
+    L"<Window><Style name=\"s3\" value=\"bkcolor=&quot;s3&quot; bkcolor2=&quot;s3&quot; text=&quot;s1&quot;\"/>"
+    L"<HorizontalLayout><ChildLayout xmlfile=\"c.xml\"/><Button text=\"s3\"/><ChildLayout xmlfile=\"a.xml\"/>"
+    L"</HorizontalLayout></Window>",
+    L"<Window><VerticalLayout><Include source=\"b.xml\" count=\"2\"/><ChildLayout xmlfile=\"c.xml\"/>"
+    L"<Label text=\"s2\"/></VerticalLayout></Window>",
+};
+const wchar_t* const kSubSkinNames[] = {L"a.xml", L"b.xml", L"c.xml"};
+const wchar_t* const kReferences[] = {
+    L"<ChildLayout xmlfile=\"a.xml\"/>", L"<ChildLayout xmlfile=\"b.xml\"/>", L"<ChildLayout xmlfile=\"c.xml\"/>",
+    L"<Include source=\"a.xml\"/>",      L"<Include source=\"c.xml\" count=\"3\"/>",
+    L"<Style name=\"s2\" value=\"text=&quot;s2&quot; bkcolor=&quot;s2&quot; width=&quot;s2&quot;\"/>",
+    L" text=\"s1\"",                    L" text=\"s3\"",
+};
+
+}  // namespace
+
+// A skin's sub-skins and styles are input too. Mutated documents that hold
+// each other build into a real window, their child layouts too, within the
+// builder's limits: no stack overflow, no hang.
+TEST(UiMarkupMutationTest, MutatedSubSkinsAndStylesBuildIntoARealWindow) {
+    const std::wstring folder = testenv::MakeTempSubdir(L"subskins") + L"\\";
+    UiResourceLocation::SetResourcePath(folder.c_str());
+    UiTestWindow window{300, 200};
+    window.Show();
+    std::mt19937 random(kSeed);
+    const auto below = [&random](size_t bound) { return static_cast<size_t>(random() % bound); };
+    int built = 0;
+    for (int i = 0; i < 150 && !testing::Test::HasFailure(); ++i) {
+        for (size_t file = 0; file < 3; ++file) {
+            MutationRun run(kSubSkins[file]);
+            std::wstring text = below(2) == 0 ? std::wstring(kSubSkins[file]) : run.Mutate();
+            // Mostly after a tag, where the reference keeps the document whole.
+            for (size_t inserts = below(4); inserts > 0 && !text.empty(); --inserts) {
+                size_t at = below(text.size());
+                const size_t tagEnd = text.find(L'>', at);
+                at = below(4) != 0 && tagEnd != std::wstring::npos ? tagEnd + 1 : at;
+                text.insert(at, kReferences[below(sizeof(kReferences) / sizeof(kReferences[0]))]);
+            }
+            ASSERT_TRUE(testenv::WriteFileBytes(folder + kSubSkinNames[file], markuptest::WideToUtf8(text)));
+        }
+        CLayoutBuilder builder;
+        CControlUI* root = builder.Build(kSubSkinNames[below(3)], nullptr, nullptr, &window.Manager());
+        if (root == nullptr) {
+            continue;
+        }
+        ++built;
+        ASSERT_TRUE(window.Manager().AttachRoot(root));
+        if (i % 4 == 0) {
+            UiTestWindow::PumpPending();
+        }
+    }
+    UiResourceLocation::SetResourcePath(L"");
+    EXPECT_GT(built, 30);
 }
