@@ -21,7 +21,7 @@ struct UpdatePlan;
 // whose content changes are written, and beside the old ones (GameSwitch's
 // staging folder): each chunk comes from an installed file when a copy there
 // reads back as that chunk, else from the store (ChunkDownload). When every
-// staged file reads back whole, GameSwitch switches them in together with
+// staged file is complete and on the disk, GameSwitch switches them in with
 // the new installed-version record. Until then the old version is untouched
 // and starts as before; after, the new one does.
 class GameUpdate {
@@ -41,7 +41,8 @@ private:
     // Marks in `installed_` each file of the installed version whose bytes
     // on disk are not the manifest's, so the plan rewrites it.
     void MarkDamagedFiles();
-    // Writes the changed files into the staging folder and reads them back.
+    // Writes the changed files into the staging folder, each chunk verified
+    // before it is written.
     ChunkedInstallOutcome Stage(const chunkstore::UpdatePlan& plan);
     // Puts every chunk an installed copy of which reads back intact into
     // the staged files; the rest go to `todo`, with their stored bytes.
