@@ -17,20 +17,6 @@ namespace {
 const wchar_t kDownloadFunction[] = L"ChunkDownload::Run";
 constexpr auto kReportEvery = std::chrono::milliseconds(250);
 
-ChunkedInstallOutcome OutcomeOf(GameFiles::Result result) {
-    switch (result) {
-    case GameFiles::Result::Ok:
-        return ChunkedInstallOutcome::Installed;
-    case GameFiles::Result::Unsafe:
-        return ChunkedInstallOutcome::Unsafe;
-    case GameFiles::Result::DiskFull:
-        return ChunkedInstallOutcome::DiskFull;
-    case GameFiles::Result::Failed:
-        break;
-    }
-    return ChunkedInstallOutcome::Failed;
-}
-
 }  // namespace
 
 // What one connection owns: its WinINet handles, its zstd context and its
@@ -162,7 +148,7 @@ ChunkedInstallOutcome ChunkDownload::PutInPlace(Connection& connection, const ch
         for (const chunkstore::ChunkPlacement& place : chunk.placements) {
             GameFiles::Result written = files_.Write(place.entry, place.offset, connection.raw.data(), info.rawBytes);
             if (written != GameFiles::Result::Ok) {
-                return OutcomeOf(written);
+                return FilesOutcome(written);
             }
         }
         if (!journal_.Record(chunk.chunk)) {
@@ -196,4 +182,18 @@ void ChunkDownload::Report(ChunkedInstallListener& listener, bool force) {
     lastPercent_ = static_cast<unsigned>(percent > lastPercent_ ? percent : lastPercent_);
     lastReport_ = now;
     listener.OnInstallProgress(lastPercent_, rate_.BytesPerSecond(now), downloaded);
+}
+
+ChunkedInstallOutcome ChunkDownload::FilesOutcome(GameFiles::Result result) {
+    switch (result) {
+    case GameFiles::Result::Ok:
+        return ChunkedInstallOutcome::Installed;
+    case GameFiles::Result::Unsafe:
+        return ChunkedInstallOutcome::Unsafe;
+    case GameFiles::Result::DiskFull:
+        return ChunkedInstallOutcome::DiskFull;
+    case GameFiles::Result::Failed:
+        break;
+    }
+    return ChunkedInstallOutcome::Failed;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "ChunkedInstallReport.h"
+#include "GameFiles.h"
 #include "InstallPlan.h"
 #include "Manifest.h"
 #include "Platform.h"
@@ -12,7 +13,6 @@
 #include <string>
 #include <vector>
 
-class GameFiles;
 class InstallJournal;
 
 // Fetches the chunks an install still needs over several connections at
@@ -46,6 +46,9 @@ public:
     // the download stopped.
     ChunkedInstallOutcome Run(const std::vector<const chunkstore::PlannedChunk*>& todo, uint64_t doneBytes,
                               uint64_t totalBytes, ChunkedInstallListener& listener);
+
+    // What a refusal of the game's files means for the install.
+    static ChunkedInstallOutcome FilesOutcome(GameFiles::Result result);
 
 private:
     class Connection;

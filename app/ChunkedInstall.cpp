@@ -29,20 +29,6 @@ ChunkedInstallOutcome SignatureOutcome(chunkstore::StoreError error) {
     }
 }
 
-ChunkedInstallOutcome FilesOutcome(GameFiles::Result result) {
-    switch (result) {
-    case GameFiles::Result::Ok:
-        return ChunkedInstallOutcome::Installed;
-    case GameFiles::Result::Unsafe:
-        return ChunkedInstallOutcome::Unsafe;
-    case GameFiles::Result::DiskFull:
-        return ChunkedInstallOutcome::DiskFull;
-    case GameFiles::Result::Failed:
-        break;
-    }
-    return ChunkedInstallOutcome::Failed;
-}
-
 }  // namespace
 
 ChunkedInstall::ChunkedInstall(const ChunkedInstallSettings& settings, ChunkedInstallListener& listener)
@@ -64,7 +50,7 @@ ChunkedInstallOutcome ChunkedInstall::Run() {
     if (!HasRoomFor(settings_.freeSpace, gameDir_, files.MissingBytes(), kInstallFunction)) {
         return ChunkedInstallOutcome::NoDiskSpace;
     }
-    outcome = FilesOutcome(files.LayOut());
+    outcome = ChunkDownload::FilesOutcome(files.LayOut());
     if (outcome != ChunkedInstallOutcome::Installed) {
         return outcome;
     }
@@ -197,7 +183,7 @@ void ChunkedInstall::CheckJournaledChunks(GameFiles& files, std::vector<const ch
 // The record of the new version goes down before the marker goes, so a
 // game that starts is always one the record describes.
 ChunkedInstallOutcome ChunkedInstall::Finish(GameFiles& files) {
-    ChunkedInstallOutcome outcome = FilesOutcome(files.Flush());
+    ChunkedInstallOutcome outcome = ChunkDownload::FilesOutcome(files.Flush());
     if (outcome != ChunkedInstallOutcome::Installed) {
         return outcome;
     }

@@ -2,6 +2,7 @@
 
 #include "FileEntry.h"
 #include "Paths.h"
+#include "StoreLimits.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
 
@@ -60,7 +61,8 @@ OVERLAPPED At(uint64_t offset) {
 
 }  // namespace
 
-GameFiles::GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest) : manifest_(manifest) {
+GameFiles::GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest)
+    : manifest_(manifest), files_(new FileState[manifest.entries.size()]) {
     root_ = FinalPath(gameDir);
     rootKnown_ = !root_.empty();
     root_ = ExtendedForm(rootKnown_ ? root_ : FullPath(gameDir));
@@ -92,8 +94,17 @@ uint64_t GameFiles::MissingBytes() const {
 }
 
 GameFiles::Result GameFiles::LayOut() {
-    for (const chunkstore::ManifestEntry& entry : manifest_.entries) {
-        Result result = entry.kind == chunkstore::EntryKind::Folder ? MakeFolders(entry.path, true) : MakeFile(entry);
+    for (uint32_t i = 0; i < manifest_.entries.size(); ++i) {
+        const chunkstore::ManifestEntry& entry = manifest_.entries[i];
+        Result result = Result::Ok;
+        if (entry.kind == chunkstore::EntryKind::Folder) {
+            result = MakeFolders(entry.path, true);
+        } else if (entry.size == 0) {
+            ScopedHandle file;
+            result = MakeFile(i, file);  // no write will make it
+        } else {
+            result = MakeFolders(entry.path, false);
+        }
         if (result != Result::Ok) {
             return result;
         }
@@ -112,8 +123,11 @@ GameFiles::Result GameFiles::MakeFolders(const std::string& path, bool including
 }
 
 GameFiles::Result GameFiles::MakeFolder(const std::string& relative) {
-    if (madeFolders_.count(relative) != 0) {
-        return Result::Ok;
+    {
+        std::lock_guard<std::mutex> hold(foldersLock_);
+        if (madeFolders_.count(relative) != 0) {
+            return Result::Ok;
+        }
     }
     const std::wstring path = PathOf(relative);
     if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -128,71 +142,96 @@ GameFiles::Result GameFiles::MakeFolder(const std::string& relative) {
         !LiesAt(folder.Get(), ExpectedPath(relative))) {
         return LogUnsafe(path);
     }
+    std::lock_guard<std::mutex> hold(foldersLock_);
     madeFolders_.insert(relative);
     return Result::Ok;
 }
 
-GameFiles::Result GameFiles::MakeFile(const chunkstore::ManifestEntry& entry) {
+// Neither a folder nor a link, and its data is nobody else's: a hard link
+// shares it with a file that may lie outside Game.
+bool GameFiles::IdentifyPlainFile(HANDLE file, FileId& id) {
+    EntryKind kind;
+    return QueryEntryKind(file, kind) && !kind.folder && !kind.link && Identify(file, id);
+}
+
+bool GameFiles::Identify(HANDLE file, FileId& id) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1) {
+        return false;
+    }
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+// A file refused here is never written, not even created: CREATE_NEW does
+// not follow a dangling link, and an existing link is opened as itself. A
+// file made just now in a checked folder is where its name says; one that
+// stood there already has its path checked. Later opens need only prove
+// it is the same file.
+GameFiles::Result GameFiles::MakeFile(uint32_t index, ScopedHandle& file) {
+    const chunkstore::ManifestEntry& entry = manifest_.entries[index];
     Result result = MakeFolders(entry.path, false);
     if (result != Result::Ok) {
         return result;
     }
-    ScopedHandle file;
-    bool missing = false;
-    result = OpenChecked(entry.path, OPEN_EXISTING, file, &missing);
-    if (missing) {
-        result = OpenChecked(entry.path, CREATE_NEW, file, nullptr);
+    const std::wstring path = PathOf(entry.path);
+    file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const bool created = file.Valid();
+    if (!created) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return LogFailure(L"file not created", path);
+        }
+        bool missing = false;
+        result = OpenExisting(entry.path, file, &missing);
+        if (missing) {
+            return LogUnsafe(path);  // there, yet not there as itself: a dangling link
+        }
+        if (result != Result::Ok) {
+            return result;
+        }
     }
-    if (result != Result::Ok) {
-        return result;
+    FileState& state = files_[index];
+    // A file made just now is identified only when it must be opened again
+    // (Retire): asking costs a server call under Wine.
+    state.identified = !created;
+    if (!created && (!IdentifyPlainFile(file.Get(), state.id) || !LiesAt(file.Get(), ExpectedPath(entry.path)))) {
+        return LogUnsafe(path);
     }
+    state.unwritten = entry.size;
+    state.flushed = false;
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size)) {
-        return LogFailure(L"size not read", PathOf(entry.path));
+    if (!created && !GetFileSizeEx(file.Get(), &size)) {
+        return LogFailure(L"size not read", path);
     }
-    if (static_cast<uint64_t>(size.QuadPart) == entry.size) {
+    // A file of a chunk or two grows to its size with its writes.
+    if (static_cast<uint64_t>(size.QuadPart) == entry.size || (created && entry.size <= chunkstore::kMaxChunkBytes)) {
         return Result::Ok;
     }
     // The file takes its whole size at once: a disk too small says so now.
     size.QuadPart = static_cast<LONGLONG>(entry.size);
     if (!SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) {
-        return LogFailure(L"file not sized", PathOf(entry.path));
+        return LogFailure(L"file not sized", path);
     }
     return Result::Ok;
 }
 
-// A file refused here is never written, not even created: CREATE_NEW does
-// not follow a dangling link, and an existing link is opened as itself.
-GameFiles::Result GameFiles::OpenChecked(const std::string& relative, DWORD disposition, ScopedHandle& file,
-                                          bool* missing) const {
+GameFiles::Result GameFiles::OpenExisting(const std::string& relative, ScopedHandle& file, bool* missing) const {
     const std::wstring path = PathOf(relative);
     file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.Valid()) {
-        const DWORD error = GetLastError();
-        if (disposition == CREATE_NEW && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)) {
-            return LogUnsafe(path);
-        }
-        if (missing != nullptr && error == ERROR_FILE_NOT_FOUND) {
-            *missing = true;  // the caller creates it
-            return Result::Failed;
-        }
-        SetLastError(error);
-        return LogFailure(L"file not opened", path);
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file.Valid()) {
+        return Result::Ok;
     }
-    EntryKind kind;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    // A hard link shares its data with a file that may lie outside Game.
-    if (!QueryEntryKind(file.Get(), kind) || kind.folder || kind.link ||
-        !LiesAt(file.Get(), ExpectedPath(relative)) || !GetFileInformationByHandle(file.Get(), &info) ||
-        info.nNumberOfLinks != 1) {
-        file.Close();
-        return LogUnsafe(path);
+    if (missing != nullptr && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        *missing = true;
+        return Result::Failed;
     }
-    return Result::Ok;
+    return LogFailure(L"file not opened", path);
 }
 
-GameFiles::Result GameFiles::Handle(uint32_t entry, std::shared_ptr<ScopedHandle>& handle) {
+bool GameFiles::Cached(uint32_t entry, std::shared_ptr<ScopedHandle>& handle) {
     std::lock_guard<std::mutex> hold(lock_);
     for (auto it = open_.begin(); it != open_.end(); ++it) {
         if (it->entry == entry) {
@@ -202,20 +241,70 @@ GameFiles::Result GameFiles::Handle(uint32_t entry, std::shared_ptr<ScopedHandle
                 open_.erase(it);
                 open_.push_back(used);
             }
-            return Result::Ok;
+            return true;
         }
     }
-    auto opened = std::make_shared<ScopedHandle>();
-    Result result = OpenChecked(manifest_.entries[entry].path, OPEN_EXISTING, *opened, nullptr);
-    if (result != Result::Ok) {
-        return result;
+    return false;
+}
+
+// A file is made by its first use, under its stripe's lock so that it is
+// made once and other threads find it in the cache; the cache's own lock is
+// held only to look up and to add, so the writers of other files go on while
+// a file is opened.
+GameFiles::Result GameFiles::Handle(uint32_t entry, std::shared_ptr<ScopedHandle>& handle) {
+    if (Cached(entry, handle)) {
+        return Result::Ok;
     }
-    open_.push_back({entry, opened});
-    if (open_.size() > kOpenFiles) {
-        open_.pop_front();
+    auto opened = std::make_shared<ScopedHandle>();
+    OpenFile retired;
+    {
+        std::lock_guard<std::mutex> making(makeLocks_[entry % kMakeLocks]);
+        if (Cached(entry, handle)) {
+            return Result::Ok;
+        }
+        FileState& state = files_[entry];
+        Result result = Result::Ok;
+        if (!state.made) {
+            result = MakeFile(entry, *opened);
+            state.made = result == Result::Ok;
+        } else {
+            result = Reopen(entry, *opened);
+        }
+        if (result != Result::Ok) {
+            return result;
+        }
+        std::lock_guard<std::mutex> hold(lock_);
+        open_.push_back({entry, opened});
+        if (open_.size() > kOpenFiles) {
+            retired = open_.front();
+            open_.pop_front();
+        }
     }
     handle = opened;
-    return Result::Ok;
+    return retired.handle ? Retire(retired) : Result::Ok;
+}
+
+// A file that may be opened again is identified before its handle goes, so
+// that the next open can prove it is the same file.
+GameFiles::Result GameFiles::Retire(const OpenFile& file) {
+    std::lock_guard<std::mutex> making(makeLocks_[file.entry % kMakeLocks]);
+    FileState& state = files_[file.entry];
+    if (state.identified || state.flushed) {
+        return Result::Ok;
+    }
+    state.identified = Identify(file.handle->Get(), state.id);
+    return state.identified ? Result::Ok : LogUnsafe(PathOf(manifest_.entries[file.entry].path));
+}
+
+GameFiles::Result GameFiles::Reopen(uint32_t entry, ScopedHandle& file) {
+    const std::string& path = manifest_.entries[entry].path;
+    Result result = OpenExisting(path, file, nullptr);
+    FileId id;
+    if (result == Result::Ok && (!files_[entry].identified || !IdentifyPlainFile(file.Get(), id) ||
+                                 !(id == files_[entry].id))) {
+        result = LogUnsafe(PathOf(path));
+    }
+    return result;
 }
 
 GameFiles::Result GameFiles::Write(uint32_t entry, uint64_t offset, const uint8_t* data, size_t size) {
@@ -229,7 +318,8 @@ GameFiles::Result GameFiles::Write(uint32_t entry, uint64_t offset, const uint8_
     if (!WriteFile(file->Get(), data, static_cast<DWORD>(size), &written, &at) || written != size) {
         return LogFailure(L"chunk not written", PathOf(manifest_.entries[entry].path));
     }
-    return Result::Ok;
+    // Flushed now, on the writer's thread, while other chunks are on their way.
+    return files_[entry].unwritten.fetch_sub(size) == size ? FlushEntry(entry, file->Get()) : Result::Ok;
 }
 
 GameFiles::Result GameFiles::Read(uint32_t entry, uint64_t offset, uint8_t* data, size_t size) {
@@ -246,18 +336,27 @@ GameFiles::Result GameFiles::Read(uint32_t entry, uint64_t offset, uint8_t* data
     return Result::Ok;
 }
 
+GameFiles::Result GameFiles::FlushEntry(uint32_t entry, HANDLE file) {
+    if (!FlushFileBuffers(file)) {
+        return LogFailure(L"file not flushed", PathOf(manifest_.entries[entry].path));
+    }
+    files_[entry].flushed = true;
+    return Result::Ok;
+}
+
 GameFiles::Result GameFiles::Flush() {
     for (uint32_t i = 0; i < manifest_.entries.size(); ++i) {
-        if (manifest_.entries[i].kind != chunkstore::EntryKind::File) {
+        if (manifest_.entries[i].kind != chunkstore::EntryKind::File || manifest_.entries[i].size == 0 ||
+            files_[i].flushed) {
             continue;
         }
         std::shared_ptr<ScopedHandle> file;
         Result result = Handle(i, file);
+        if (result == Result::Ok) {
+            result = FlushEntry(i, file->Get());
+        }
         if (result != Result::Ok) {
             return result;
-        }
-        if (!FlushFileBuffers(file->Get())) {
-            return LogFailure(L"file not flushed", PathOf(manifest_.entries[i].path));
         }
     }
     std::lock_guard<std::mutex> hold(lock_);

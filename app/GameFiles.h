@@ -3,6 +3,7 @@
 #include "Platform.h"
 #include "ScopedHandle.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -34,18 +35,37 @@ public:
 
     // The bytes the files still need on disk beyond what they already hold.
     uint64_t MissingBytes() const;
-    // Makes every folder of the manifest and every file at its size, keeping
-    // what an earlier run wrote into files that are already there.
+    // Makes every folder of the manifest and every empty file. A file with
+    // content is made at its first use, at its size (or kept, with what an
+    // earlier run wrote into it, when it is there already).
     Result LayOut();
-    // From any thread: `size` bytes at `offset` of file entry `entry`.
+    // From any thread: `size` bytes at `offset` of file entry `entry`. The
+    // write that completes a file flushes it to the disk.
     Result Write(uint32_t entry, uint64_t offset, const uint8_t* data, size_t size);
     Result Read(uint32_t entry, uint64_t offset, uint8_t* data, size_t size);
-    // Every file's data on the disk, not only in the system's cache.
+    // Every file's data on the disk, not only in the system's cache: those
+    // not yet flushed by their last write.
     Result Flush();
 
 private:
+    struct FileId {
+        DWORD volume = 0;
+        DWORD high = 0;
+        DWORD low = 0;
+        bool operator==(const FileId& other) const {
+            return volume == other.volume && high == other.high && low == other.low;
+        }
+    };
+    // What making a file entry learned of it, and how far its writes are.
+    struct FileState {
+        bool made = false;        // guarded by its stripe of makeLocks_
+        bool identified = false;  // guarded by its stripe of makeLocks_; `id` is known
+        FileId id;
+        std::atomic<uint64_t> unwritten{0};
+        std::atomic<bool> flushed{false};
+    };
     struct OpenFile {
-        uint32_t entry;
+        uint32_t entry = 0;
         std::shared_ptr<ScopedHandle> handle;
     };
 
@@ -54,17 +74,36 @@ private:
     std::wstring ExpectedPath(const std::string& relative) const;
     Result MakeFolder(const std::string& relative);
     Result MakeFolders(const std::string& path, bool includingLast);
-    Result MakeFile(const chunkstore::ManifestEntry& entry);
-    // The checked handle of a file entry, from the cache or opened now.
+    // Makes a file entry at its size, or opens it as it stands, checked;
+    // `file` then holds it.
+    Result MakeFile(uint32_t entry, ScopedHandle& file);
+    // The handle of a file entry, from the cache, made now, or opened again
+    // and proved to be the very file that was made.
     Result Handle(uint32_t entry, std::shared_ptr<ScopedHandle>& handle);
-    // `missing`, when given, is set instead of a failure being logged when
-    // there is no such file to open.
-    Result OpenChecked(const std::string& relative, DWORD disposition, ScopedHandle& file, bool* missing) const;
+    // True when the cache holds a handle of `entry`, now its most recently used.
+    bool Cached(uint32_t entry, std::shared_ptr<ScopedHandle>& handle);
+    Result Reopen(uint32_t entry, ScopedHandle& file);
+    // A handle leaving the cache.
+    Result Retire(const OpenFile& file);
+    // Opens a file without following a link; `missing`, when given, is set
+    // instead of a failure being logged when there is no such file.
+    Result OpenExisting(const std::string& relative, ScopedHandle& file, bool* missing) const;
+    Result FlushEntry(uint32_t entry, HANDLE file);
+    // Neither a folder nor a link, and its data is nobody else's; `id` then
+    // tells it from any other file.
+    static bool IdentifyPlainFile(HANDLE file, FileId& id);
+    // The same for a file this object made, which can be no link.
+    static bool Identify(HANDLE file, FileId& id);
+
+    static constexpr size_t kMakeLocks = 64;
 
     const chunkstore::Manifest& manifest_;  // not owned
     std::wstring root_;                    // where Game really is, as FinalPath names it; Game itself if unknown
     bool rootKnown_ = false;
-    std::unordered_set<std::string> madeFolders_;  // checked already: UTF-8 paths
+    std::mutex foldersLock_;
+    std::unordered_set<std::string> madeFolders_;  // guarded by foldersLock_; checked already
+    std::unique_ptr<FileState[]> files_;           // one per manifest entry
+    std::mutex makeLocks_[kMakeLocks];
     std::mutex lock_;
     std::deque<OpenFile> open_;  // guarded by lock_; most recently used last
 };

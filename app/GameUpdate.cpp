@@ -23,20 +23,6 @@ const wchar_t kUpdateFunction[] = L"GameUpdate::Run";
 // Where the new record is written before it is staged.
 const wchar_t kRecordDraftFolder[] = L"record";
 
-ChunkedInstallOutcome FilesOutcome(GameFiles::Result result) {
-    switch (result) {
-    case GameFiles::Result::Ok:
-        return ChunkedInstallOutcome::Installed;
-    case GameFiles::Result::Unsafe:
-        return ChunkedInstallOutcome::Unsafe;
-    case GameFiles::Result::DiskFull:
-        return ChunkedInstallOutcome::DiskFull;
-    case GameFiles::Result::Failed:
-        break;
-    }
-    return ChunkedInstallOutcome::Failed;
-}
-
 // Whether every place `chunk` goes in `files` reads back as that chunk.
 bool ReadsBack(GameFiles& files, const chunkstore::ChunkInfo& info,
                const std::vector<chunkstore::ChunkPlacement>& places, std::vector<uint8_t>& raw) {
@@ -187,7 +173,7 @@ ChunkedInstallOutcome GameUpdate::Stage(const chunkstore::UpdatePlan& plan) {
     if (!HasRoomFor(settings_.freeSpace, gameDir_, files.MissingBytes(), kUpdateFunction)) {
         return ChunkedInstallOutcome::NoDiskSpace;
     }
-    ChunkedInstallOutcome outcome = FilesOutcome(files.LayOut());
+    ChunkedInstallOutcome outcome = ChunkDownload::FilesOutcome(files.LayOut());
     if (outcome != ChunkedInstallOutcome::Installed) {
         return outcome;
     }
@@ -215,7 +201,7 @@ ChunkedInstallOutcome GameUpdate::Stage(const chunkstore::UpdatePlan& plan) {
     outcome = ChunkDownload(staged.manifest, files, journal, download).Run(todo, 0, fetchBytes, listener_);
     // Every chunk was verified before its bytes were written; the flush puts
     // them on the disk before the journal can name them.
-    if (outcome == ChunkedInstallOutcome::Installed) outcome = FilesOutcome(files.Flush());
+    if (outcome == ChunkedInstallOutcome::Installed) outcome = ChunkDownload::FilesOutcome(files.Flush());
     if (outcome != ChunkedInstallOutcome::Installed) {
         return outcome;
     }
@@ -246,7 +232,7 @@ ChunkedInstallOutcome GameUpdate::ReuseInstalledChunks(GameFiles& staged, const 
         }
         for (const chunkstore::ChunkPlacement& place : chunk.placements) {
             const ChunkedInstallOutcome outcome =
-                FilesOutcome(staged.Write(place.entry, place.offset, raw.data(), raw.size()));
+                ChunkDownload::FilesOutcome(staged.Write(place.entry, place.offset, raw.data(), raw.size()));
             if (outcome != ChunkedInstallOutcome::Installed) {
                 return outcome;
             }

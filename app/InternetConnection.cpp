@@ -44,7 +44,7 @@ unsigned InternetConnection::Connect(const std::wstring& url) {
 unsigned InternetConnection::SendGet(const std::wstring& headers, ScopedInternetHandle& request) {
     // Without NO_CACHE_WRITE WinINet keeps a second copy of every body in the
     // user's internet cache.
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | requestFlags_;
     if (secure_)
         flags |= INTERNET_FLAG_SECURE;
     const wchar_t* object = path_[0] ? path_ : L"/";

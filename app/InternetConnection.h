@@ -23,8 +23,10 @@ public:
     static constexpr DWORD kMaxConnectTimeoutMs = 15000;
 
     // `timeoutMs` 0 keeps WinINet's defaults; otherwise reads wait at most
-    // that long and connects at most kMaxConnectTimeoutMs.
-    explicit InternetConnection(int timeoutMs) : timeoutMs_(timeoutMs) {}
+    // that long and connects at most kMaxConnectTimeoutMs. `requestFlags`
+    // (INTERNET_FLAG_*) are added to every request's.
+    explicit InternetConnection(int timeoutMs, DWORD requestFlags = 0)
+        : timeoutMs_(timeoutMs), requestFlags_(requestFlags) {}
     InternetConnection(const InternetConnection&) = delete;
     InternetConnection& operator=(const InternetConnection&) = delete;
 
@@ -46,6 +48,7 @@ private:
     void ApplyTimeouts(HINTERNET handle) const;
 
     const int timeoutMs_;
+    const DWORD requestFlags_;
     std::wstring server_;  // scheme, credentials, host and port of the open connection
     wchar_t path_[2084] = {};
     bool secure_ = false;

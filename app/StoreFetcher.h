@@ -3,6 +3,7 @@
 #include "Platform.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ public:
 
 enum class FetchResult {
     Ok,
-    Failed,    // no connection, a status other than 200, a cut or late body
+    Failed,    // no connection, a status other than 200, a cut, late or slow body
     TooLarge,  // the server announced or sent more than the caller allows
     Stopped,   // the observer asked to stop
 };
@@ -30,9 +31,12 @@ enum class FetchResult {
 // thread; it keeps its connection to the store's server between objects.
 class StoreFetcher {
 public:
-    // Reads wait at most `timeoutMs`; a whole fetch takes at most `budgetMs`,
-    // so a server that trickles bytes cannot hold it for ever.
+    // Reads wait at most `timeoutMs` for the next byte; the body of one fetch
+    // takes at most `budgetMs`, so a server that trickles bytes cannot hold
+    // it for ever.
     StoreFetcher(int timeoutMs, DWORD budgetMs);
+    StoreFetcher(const StoreFetcher&) = delete;
+    StoreFetcher& operator=(const StoreFetcher&) = delete;
 
     // GETs `url` into `body`: at most `maxBytes`, and all the Content-Length
     // announced. `observer` may be null.
@@ -46,11 +50,17 @@ public:
 private:
     FetchResult ReadBody(HINTERNET request, uint64_t maxBytes, DWORD announced, bool hasLength,
                          std::vector<uint8_t>& body, FetchObserver* observer, const std::wstring& url);
+    // On a timer's thread when a body's budget is spent: closing the request
+    // ends the read that waits on it.
+    static void CALLBACK OnBudgetSpent(void* fetcher, BOOLEAN);
 
     InternetConnection internet_;
     const DWORD budgetMs_;
     std::wstring etag_;
     std::wstring lastModified_;
+    std::mutex readingLock_;
+    HINTERNET reading_ = nullptr;  // guarded by readingLock_; owned while a body is read
+    bool overBudget_ = false;      // guarded by readingLock_
 };
 
 // The URL of the store object `name` (a name of store/StoreLayout.h): beside

@@ -33,6 +33,7 @@ sys.path.insert(0, os.path.join(root, "tests", "harness"))
 sys.path.insert(0, os.path.join(root, "bench", "startup"))
 import chunk_store  # noqa: E402
 from e2e import StandaloneKit  # noqa: E402
+from file_tree import write_tree  # noqa: E402
 from startup_bench import time_to_marker  # noqa: E402
 from wine_program import win_path  # noqa: E402
 
@@ -77,15 +78,6 @@ def make_versions(rng, total, game_exe):
     inserted = dict(first)
     inserted["data/world.pak"] = first["data/world.pak"][:4096] + rng.randbytes(1024) + first["data/world.pak"][4096:]
     return {"1.0": first, "1.1": changed, "1.2": inserted}
-
-
-def write_game(folder, files):
-    shutil.rmtree(folder, ignore_errors=True)
-    for name, data in files.items():
-        path = os.path.join(folder, *name.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
 
 
 class Bench:
@@ -161,7 +153,7 @@ def main():
         korva_pack = kit.host_program("korva-pack")
         for version, files in versions.items():
             game = kit.path("game")
-            write_game(game, files)
+            write_tree(game, files)
             chunk_store.pack(korva_pack, game, os.path.join(www, "store"), version)
             shutil.copy(os.path.join(www, "store", "latest.json"), os.path.join(www, "store", f"latest-{version}.json"))
         shutil.rmtree(kit.path("game"))

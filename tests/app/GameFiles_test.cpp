@@ -44,12 +44,13 @@ TEST(GameFiles, LaysOutWritesAndReadsInPlace) {
     GameFiles files(game, manifest);
     EXPECT_EQ(100008u, files.MissingBytes());
     ASSERT_EQ(GameFiles::Result::Ok, files.LayOut());
-    EXPECT_EQ(0u, files.MissingBytes());
     const uint8_t tail[] = {'e', 'n', 'd'};
     ASSERT_EQ(GameFiles::Result::Ok, files.Write(0, 99997, tail, 3));
     ASSERT_EQ(GameFiles::Result::Ok, files.Write(4, 0, reinterpret_cast<const uint8_t*>("hello"), 5));
+    EXPECT_EQ(3u, files.MissingBytes()) << "the large file is made at its whole size";
     ASSERT_EQ(GameFiles::Result::Ok, files.Write(2, 0, tail, 3));
     ASSERT_EQ(GameFiles::Result::Ok, files.Flush());
+    EXPECT_EQ(0u, files.MissingBytes());
 
     GameFiles again(game, manifest);
     ASSERT_EQ(GameFiles::Result::Ok, again.LayOut());
@@ -60,6 +61,7 @@ TEST(GameFiles, LaysOutWritesAndReadsInPlace) {
     auto tree = testenv::ReadFileTree(game);
     EXPECT_EQ(4u, tree.size());
     EXPECT_EQ("hello", tree[L"한국어\\🎮.pak"]);
+    EXPECT_EQ("end", tree[L"深\\" + std::wstring(200, L'd') + L"\\" + std::wstring(200, L'e') + L"\\末.bin"]);
     EXPECT_EQ("", tree[L"空.txt"]);
     EXPECT_EQ(100000u, tree[L"bin\\游戏.exe"].size());
     EXPECT_TRUE(PathExists(game + L"\\存档\\槽位"));
@@ -67,8 +69,8 @@ TEST(GameFiles, LaysOutWritesAndReadsInPlace) {
 
 // Each Game folder laid out by the fixture holds a link (a Unix link under
 // Wine, shown as a junction-like folder or as a plain file) or a hard link
-// to something beside Game. Laying out over it is refused, and nothing
-// outside Game is created or changed.
+// to something beside Game. Laying out, writing or flushing through it is
+// refused, and nothing outside Game is created or changed.
 TEST(GameFiles, LinksInsideGameAreRefusedNotWrittenThrough) {
     const struct {
         const wchar_t* name;
@@ -87,7 +89,12 @@ TEST(GameFiles, LinksInsideGameAreRefusedNotWrittenThrough) {
         const std::string kept = testenv::ReadFileBytes(base + L"\\outside\\kept.txt");
         chunkstore::Manifest manifest = ManifestOf(c.entries);
         GameFiles files(base + L"\\Game", manifest);
-        EXPECT_EQ(GameFiles::Result::Unsafe, files.LayOut());
+        GameFiles::Result result = files.LayOut();
+        if (result == GameFiles::Result::Ok) {
+            result = files.Write(0, 0, reinterpret_cast<const uint8_t*>("overwrite!"), 10);
+        }
+        EXPECT_EQ(GameFiles::Result::Unsafe, result);
+        EXPECT_EQ(GameFiles::Result::Unsafe, files.Flush());
         EXPECT_EQ(outsideBefore, testenv::ListTree(base + L"\\outside"));
         EXPECT_EQ("player's own file\n", kept);
         EXPECT_EQ(kept, testenv::ReadFileBytes(base + L"\\outside\\kept.txt"));

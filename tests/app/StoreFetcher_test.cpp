@@ -76,18 +76,16 @@ TEST(StoreFetcher, KeepsTheValidatorsOfTheLastWholeBody) {
 }
 
 // A server that trickles bytes keeps every read short of its time-out: the
-// fetch's own budget ends it.
-TEST(StoreFetcher, AFetchEndsWithinItsBudgetOrWhenStopped) {
-    StoreFetcher fetcher(10000, 800);
+// fetch's budget fails it, even when the body comes whole in the end.
+TEST(StoreFetcher, AFetchPastItsBudgetFailsAndAStoppedOneEndsAtOnce) {
+    StoreFetcher fetcher(10000, 500);
     std::vector<uint8_t> body;
-    const DWORD began = GetTickCount();
-    EXPECT_EQ(FetchResult::Failed, fetcher.Fetch(Url(L"/trickle/4000/object.bin"), kObjectBytes, body, nullptr));
-    EXPECT_LT(GetTickCount() - began, 20000u);
-    EXPECT_LT(body.size(), kObjectBytes);
+    EXPECT_EQ(FetchResult::Failed, fetcher.Fetch(Url(L"/trickle/20000/object.bin"), kObjectBytes, body, nullptr));
 
     Counter stopped(true);
     EXPECT_EQ(FetchResult::Stopped, fetcher.Fetch(Url(L"/files/object.bin"), kObjectBytes, body, &stopped));
     EXPECT_EQ(0u, stopped.received);
+    EXPECT_EQ(FetchResult::Ok, fetcher.Fetch(Url(L"/files/object.bin"), kObjectBytes, body, nullptr));
 }
 
 TEST(StoreObjectUrl, NamesLieBesideLatestJson) {
@@ -101,6 +99,7 @@ TEST(StoreObjectUrl, NamesLieBesideLatestJson) {
         {L"http://127.0.0.1:8080/latest.json?token=1/2", "manifests/1.0-0011.manifest",
          L"http://127.0.0.1:8080/manifests/1.0-0011.manifest"},
         {L"http://host/store/latest.json#top", "latest.json", L"http://host/store/latest.json"},
+        {L"http://host:81?latest", "latest.json", L"http://host:81/latest.json"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.url, StoreObjectUrl(c.pointer, c.name));

@@ -1,8 +1,8 @@
 """The launcher installing a game from a chunk store (manifest_url): the real
 launcher under Wine, stores packed by the build machine's korva-pack or
-written byte by byte (chunk_store.py), served by the local file server, which
-logs every transfer with its connection and times (http_server.py)."""
-import hashlib
+written byte by byte (chunk_store.py), served by the lean static server,
+which logs every transfer with its connection and times (static_server.py)."""
+import base64
 import json
 import os
 import shutil
@@ -12,7 +12,8 @@ import time
 
 import chunk_store
 from e2e import E2ETestCase, Kit, wait_until
-from Launcher_e2e import close_enabled, failure_shown, TITLE, BELOW_BAR, WINDOW_COLOUR
+from file_tree import stamps, tree
+from Launcher_e2e import close_enabled, failure_shown, TITLE
 
 START_PATH = "bin\\game.exe"
 GAME_ID = "e2e-store"
@@ -72,40 +73,9 @@ def make_game(root, game_exe):
     os.makedirs(os.path.join(root, "存档", "槽位"))
 
 
-def walk(root, skip=()):
-    """(relative path, full path) of every file, and of every empty folder as "<path>/",
-    but those at or below a path of `skip`."""
-    skipped = lambda rel: any(rel == s or rel.startswith(s + os.sep) for s in skip)
-    for folder, dirs, names in os.walk(root):
-        rel = os.path.relpath(folder, root)
-        if skipped(rel):
-            continue
-        if not dirs and not names:
-            yield rel + "/", folder
-        for name in names:
-            path = os.path.relpath(os.path.join(folder, name), root)
-            if not skipped(path):
-                yield path, os.path.join(folder, name)
-
-
-def tree(root, skip=()):
-    """Relative path -> bytes of every file, and "<path>/" -> b"" for every empty folder."""
-    found = {}
-    for rel, path in walk(root, skip):
-        with open(path, "rb") if not rel.endswith("/") else open(os.devnull, "rb") as f:
-            found[rel] = f.read()
-    return found
-
-
-def stamps(root, skip=()):
-    """Relative path -> (size, modification time) of every file and empty folder."""
-    return {rel: (os.path.getsize(path), os.stat(path).st_mtime_ns) for rel, path in walk(root, skip)}
-
-
 def public_key(private_key):
     der = subprocess.run(["openssl", "pkey", "-in", private_key, "-pubout", "-outform", "DER"], check=True,
                          capture_output=True).stdout
-    import base64
     return base64.b64encode(der).decode()
 
 
@@ -157,7 +127,7 @@ class ChunkedInstallTest(E2ETestCase):
 
     def serve(self, **options):
         self.transfer_log = self.kit.path(f"transfers-{time.monotonic_ns()}.jsonl")
-        return self.kit.serve(self.www, transfer_log=self.transfer_log, **options)
+        return self.kit.serve_static(self.www, transfer_log=self.transfer_log, **options)
 
     def lay_out(self, url, name="启动器", **keys):
         info = {"game_id": GAME_ID, "start_path": START_PATH, "manifest_url": url, **keys}
@@ -196,7 +166,7 @@ class ChunkedInstallTest(E2ETestCase):
 
     def chunk_fetches(self, since=0.0, until=float("inf")):
         """The chunk transfers that began between two time.monotonic() readings."""
-        return [e for e in transfers(self.transfer_log, "/files/store/chunks/") if since <= e["start"] < until]
+        return [e for e in transfers(self.transfer_log, "/store/chunks/") if since <= e["start"] < until]
 
     def assert_installed(self, folder):
         self.assertEqual(tree(self.game), tree(folder.game_dir, skip={".korva", RECORD}))
@@ -210,7 +180,7 @@ class ChunkedInstallTest(E2ETestCase):
 
     def test_fresh_install_with_chinese_names_fetches_each_chunk_once_and_starts_the_game(self):
         endpoint = self.kit.local_collector()
-        folder = self.lay_out(self.serve() + "/files/store/latest.json", name="启动器 一")
+        folder = self.lay_out(self.serve() + "/store/latest.json", name="启动器 一")
         self.assertEqual(0, self.run_to_end(folder))
         self.assert_installed(folder)
         self.assertEqual([(GAME_ID, "1")], self.play_events(endpoint))
@@ -224,7 +194,7 @@ class ChunkedInstallTest(E2ETestCase):
         self.kit.local_collector()
         for connections, keys in ((4, {}), (2, {"connections": 2})):
             with self.subTest(connections=connections):
-                folder = self.lay_out(self.serve(connection_rate=256 * 1024) + "/files/store/latest.json",
+                folder = self.lay_out(self.serve(connection_rate=256 * 1024) + "/store/latest.json",
                                       name=f"cap{connections}", **keys)
                 self.assertEqual(0, self.run_to_end(folder))
                 self.assert_installed(folder)
@@ -234,7 +204,7 @@ class ChunkedInstallTest(E2ETestCase):
 
     def test_a_killed_install_resumes_fetching_only_what_was_missing(self):
         self.kit.local_collector()
-        folder = self.lay_out(self.serve(connection_rate=384 * 1024) + "/files/store/latest.json")
+        folder = self.lay_out(self.serve(connection_rate=384 * 1024) + "/store/latest.json")
         journal = os.path.join(folder.game_dir, ".korva", "install.journal")
 
         def recorded():
@@ -261,16 +231,16 @@ class ChunkedInstallTest(E2ETestCase):
         # What the kill lost: at most the chunk each connection was fetching.
         lost = sum(e["sent"] for e in first) - sum(self.manifest.chunks[i].stored for i in done)
         self.assertLessEqual(lost, 4 * max(chunk.stored for chunk in self.manifest.chunks))
-        manifests = transfers(self.transfer_log, "/files/store/manifests/")
+        manifests = transfers(self.transfer_log, "/store/manifests/")
         self.assertEqual(1, len(manifests), "the second run reads the manifest it kept")
 
     def test_a_corrupted_chunk_is_fetched_again_and_fails_the_install_if_it_stays_corrupt(self):
         endpoint = self.kit.local_collector()
-        chunk = "/files/store/" + os.path.relpath(chunk_store.chunk_path(self.store, self.manifest.chunks[3].id),
+        chunk = "/store/" + os.path.relpath(chunk_store.chunk_path(self.store, self.manifest.chunks[3].id),
                                                   self.store).replace(os.sep, "/")
         for times, installs in ((2, True), (100, False)):
             with self.subTest(corrupted=times):
-                folder = self.lay_out(self.serve(corrupt={chunk: times}) + "/files/store/latest.json",
+                folder = self.lay_out(self.serve(corrupt={chunk: times}) + "/store/latest.json",
                                       name=f"corrupt{times}")
                 if installs:
                     self.assertEqual(0, self.run_to_end(folder))
@@ -289,7 +259,7 @@ class ChunkedInstallTest(E2ETestCase):
                 sandbox = self.kit.path("sandbox", name.replace("'", ""))
                 folder = self.kit.lay_out(os.path.join(sandbox, "launcher"), game_info={
                     "game_id": GAME_ID, "start_path": START_PATH,
-                    "manifest_url": f"{base}/files/hostile/{name}/latest.json"})
+                    "manifest_url": f"{base}/hostile/{name}/latest.json"})
                 outside = lambda: stamps(sandbox, skip={os.path.join("launcher", "Game"), os.path.join(
                     "launcher", ".korva-launcher.lock")})
                 before = outside()
@@ -311,7 +281,7 @@ class ChunkedInstallTest(E2ETestCase):
                  ("signed", "signed", self.publisher_key, None)]
         for name, store, key, record in cases:
             with self.subTest(name):
-                folder = self.lay_out(f"{base}/files/{store}/latest.json", name=name, publisher_key=key)
+                folder = self.lay_out(f"{base}/{store}/latest.json", name=name, publisher_key=key)
                 os.makedirs(os.path.join(folder.game_dir, ".korva"))
                 with open(os.path.join(folder.game_dir, "存档.sav"), "w") as f:
                     f.write("the player's")
@@ -331,7 +301,7 @@ class ChunkedInstallTest(E2ETestCase):
         """A killed install resumed in place, its folder 数据 replaced by a link
         to a folder outside Game."""
         endpoint = self.kit.local_collector()
-        folder = self.lay_out(self.serve() + "/files/store/latest.json")
+        folder = self.lay_out(self.serve() + "/store/latest.json")
         pointer = chunk_store.read_pointer(self.store)
         state = os.path.join(folder.game_dir, ".korva")
         os.makedirs(state)

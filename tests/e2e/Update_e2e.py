@@ -12,8 +12,9 @@ import tempfile
 import time
 
 import chunk_store
-from ChunkedInstall_e2e import tree, transfers
+from ChunkedInstall_e2e import transfers
 from e2e import E2ETestCase, Kit, wait_until
+from file_tree import tree, write_tree
 
 START_PATH = "bin\\game.exe"
 GAME_ID = "e2e-update"
@@ -25,15 +26,6 @@ PLAYER_FILES = {os.path.join("存档", "slot1.sav"): b"player save",
                 os.path.join("data", "mods", "mod.txt"): b"a mod"}
 # Enough files changed at once that the switch takes a while to be killed in.
 MANY = 800
-
-
-def write_game(root, files):
-    shutil.rmtree(root, ignore_errors=True)
-    for name, data in files.items():
-        path = os.path.join(root, *name.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
 
 
 def versions(game_exe):
@@ -83,7 +75,7 @@ class UpdateTest(E2ETestCase):
         for store, game_versions in zip(("store", "many"), versions(game_exe)):
             for version, files in game_versions.items():
                 game = os.path.join(cls.shared, "games", store, version)
-                write_game(game, files)
+                write_tree(game, files)
                 cls.games[store, version] = game
                 chunk_store.pack(korva_pack, game, os.path.join(cls.www, store), version)
                 shutil.copy(os.path.join(cls.www, store, "latest.json"),

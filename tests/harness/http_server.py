@@ -34,18 +34,10 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
 start(..., request_log=path) appends one line per request to that file:
 "<method> <path> range=<Range header or -> if-range=<If-Range header or ->".
 
-start(..., transfer_log=path) appends one JSON line per answered request, once
-it is over: {"path": URL path, "connection": n (the same for requests on one
-kept-alive connection), "start": s, "end": s (time.monotonic()),
-"status": code, "sent": body bytes of /files and /flaky}; overlapping start-end spans are
-requests served at once.
-
-start(..., connection_rate=bytes_per_second) paces the bodies of /files on
-every connection to that rate (kept-alive requests share their connection's
-pace), as a CDN that caps each connection does.
-
-start(..., corrupt={"/files/x": n}) flips a byte in the body of the first n
-answers to those URL paths (Content-Length unchanged).
+start(..., transfer_log=path, connection_rate=B, corrupt={"/files/x": n}):
+the transfer log, the pace of the bodies of /files and /flaky and their
+corruption, as static_server.py has them (see transfer_faults.py); "sent"
+counts the body bytes of /files and /flaky.
 
 silent_port(ctx) gives a loopback port whose connections are accepted by the
 system and never answered (a host that is there and does not respond).
@@ -55,7 +47,6 @@ Usage from a fixture: port = http_server.start(ctx, root_dir[, https=True, certf
 """
 import email.utils
 import http.server
-import json
 import os
 import socket
 import ssl
@@ -63,6 +54,8 @@ import struct
 import threading
 import time
 import urllib.parse
+
+from transfer_faults import Corruptions, TransferLog, paced_send
 
 CHUNK = 64 * 1024
 
@@ -77,35 +70,22 @@ class _Server(http.server.ThreadingHTTPServer):
         self.root_dir = os.path.realpath(root_dir)
         self.stopping = threading.Event()
         self.request_log = request_log
-        self.transfer_log = transfer_log
+        self.transfer_log = TransferLog(transfer_log)
         self.connection_rate = connection_rate
-        self.corrupt = dict(corrupt or {})  # URL path -> answers still to corrupt
+        self.corruptions = Corruptions(corrupt)
         self.lock = threading.Lock()
         self.responses = {}  # URL -> responses sent so far
         self.connections = 0
-
-    def next_connection(self):
-        with self.lock:
-            self.connections += 1
-            return self.connections
-
-    def take_corruption(self, path):
-        with self.lock:
-            left = self.corrupt.get(path, 0)
-            if left > 0:
-                self.corrupt[path] = left - 1
-            return left > 0
-
-    def log_transfer(self, entry):
-        if self.transfer_log is None:
-            return
-        with self.lock, open(self.transfer_log, "a", encoding="utf-8") as f:
-            f.write(json.dumps(entry) + "\n")
 
     def count_response(self, url):
         with self.lock:
             self.responses[url] = self.responses.get(url, 0) + 1
             return self.responses[url]
+
+    def next_connection(self):
+        with self.lock:
+            self.connections += 1
+            return self.connections
 
     def log_request(self, method, path, headers):
         if self.request_log is None:
@@ -116,12 +96,13 @@ class _Server(http.server.ThreadingHTTPServer):
 
 class _Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body go out in separate writes: with Nagle's algorithm a
+    # small body would wait for the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
 
     def setup(self):
         super().setup()
         self.connection_id = self.server.next_connection()
-        self.paced_since = None  # when this connection's first paced byte went out
-        self.paced_bytes = 0
         self.status = None
         self.sent = 0
 
@@ -144,29 +125,16 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         try:
             self._answer(send_body)
         finally:
-            self.server.log_transfer({"path": urllib.parse.urlsplit(self.path).path, "connection": self.connection_id,
-                                      "start": began, "end": time.monotonic(), "status": self.status,
-                                      "sent": self.sent})
+            self.server.transfer_log.write(urllib.parse.urlsplit(self.path).path, self.connection_id, began,
+                                           self.status, self.sent)
 
-    def _write_body(self, data, paced=False):
-        """Writes body bytes, at the connection's pace when there is one."""
-        rate = self.server.connection_rate if paced else None
-        if not rate:
+    def _write_body(self, data):
+        """Writes body bytes, at the server's pace when it has one."""
+        if self.server.connection_rate:
+            self.sent += paced_send(self.wfile.write, data, self.server.connection_rate, self.server.stopping)
+        else:
             self.wfile.write(data)
             self.sent += len(data)
-            return
-        if self.paced_since is None:
-            self.paced_since = time.monotonic()
-        step = max(1, rate // 50)
-        for at in range(0, len(data), step):
-            piece = data[at:at + step]
-            self.wfile.write(piece)
-            self.wfile.flush()
-            self.sent += len(piece)
-            self.paced_bytes += len(piece)
-            delay = self.paced_since + self.paced_bytes / rate - time.monotonic()
-            if delay > 0 and self.server.stopping.wait(delay):
-                return
 
     def _answer(self, send_body):
         self.server.log_request(self.command, self.path, self.headers)
@@ -253,14 +221,14 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if not send_body:
             return
         remaining = size - start if cut is None else min(cut, size - start)
-        corrupt = self.server.take_corruption(urllib.parse.urlsplit(self.path).path)
+        corrupt = self.server.corruptions.take(urllib.parse.urlsplit(self.path).path)
         with open(path, "rb") as f:
             f.seek(start)
             while remaining > 0 and (block := f.read(min(CHUNK, remaining))):
                 if corrupt:
                     block = bytes([block[0] ^ 0xFF]) + block[1:]
                     corrupt = False
-                self._write_body(block, paced=True)
+                self._write_body(block)
                 remaining -= len(block)
         if cut is not None and start + cut < size:
             self._cut(ending)
@@ -388,6 +356,7 @@ def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=N
         server.stopping.set()
         server.shutdown()
         server.server_close()
+        server.transfer_log.close()
 
     ctx.on_cleanup(stop)
     return server.server_address[1]

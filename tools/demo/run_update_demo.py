@@ -22,26 +22,19 @@ root = os.path.abspath(os.path.join(here, "..", ".."))
 sys.path.insert(0, os.path.join(root, "tests", "harness"))
 import chunk_store  # noqa: E402
 from e2e import StandaloneKit, wait_until  # noqa: E402
-from run_demo import LAUNCH_ARGS, START_PATH, TIMEOUT, TITLE, game_record, play_events  # noqa: E402
+from file_tree import write_tree  # noqa: E402
+from run_demo import LAUNCH_ARGS, START_PATH, TIMEOUT, TITLE, demo_files, game_record, play_events  # noqa: E402
 
-LEVEL_BYTES = 12 * 1024 * 1024
 # The update's chunks arrive at this pace on each connection, so its window can be seen.
 UPDATE_RATE = 256 * 1024
 
 
-def write_version(game, version, exe, level1, level2):
-    shutil.rmtree(game, ignore_errors=True)
-    files = {
-        "DemoGame/DemoGame.exe": open(exe, "rb").read(),
-        "DemoGame/readme.txt": f"Demo game for the Korva launcher, version {version}\n演示游戏\n".encode("utf-8"),
-        "DemoGame/data/level1.bin": level1,
-        "DemoGame/data/level2.bin": level2,
-    }
-    for name, data in files.items():
-        path = os.path.join(game, *name.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
+def write_version(game, version, files, level2):
+    """The demo game's files as `version`: its own readme, and level2.bin as given."""
+    readme = f"Demo game for the Korva launcher, version {version}
+演示游戏
+".encode("utf-8")
+    write_tree(game, dict(files, **{"DemoGame/readme.txt": readme, "DemoGame/data/level2.bin": level2}))
 
 
 def run_launcher(kit, folder, screenshots=None, shots=None):
@@ -73,12 +66,12 @@ def main():
     kit.on_cleanup(lambda: shutil.rmtree(kit.tmpdir, ignore_errors=True))
     try:
         rng = random.Random(1)
-        level1, level2 = rng.randbytes(LEVEL_BYTES), rng.randbytes(LEVEL_BYTES)
-        exe = os.path.join(kit.build_dir, "demo", "DemoGame.exe")
+        files = demo_files(kit.build_dir)
+        level2 = files["DemoGame/data/level2.bin"]
         game, www = kit.path("game"), kit.path("www")
         store = os.path.join(www, "store")
         korva_pack = kit.host_program("korva-pack")
-        write_version(game, "1.0", exe, level1, level2)
+        write_version(game, "1.0", files, level2)
         chunk_store.pack(korva_pack, game, store, "1.0")
         transfer_log = kit.path("transfers.jsonl")
         fast = kit.serve(www) + "/files/store/latest.json"
@@ -91,7 +84,7 @@ def main():
         code, _ = run_launcher(kit, folder)
         print(f"install: exit code {code}; {game_record(folder) or 'the game did not record its start'}")
 
-        write_version(game, "1.1", exe, level1, level2[:4_000_000] + rng.randbytes(2_000_000) + level2[6_000_000:])
+        write_version(game, "1.1", files, level2[:4_000_000] + rng.randbytes(2_000_000) + level2[6_000_000:])
         chunk_store.pack(korva_pack, game, store, "1.1")
         manifest = chunk_store.read_manifest(store)
         pointer = chunk_store.read_pointer(store)
