@@ -139,7 +139,7 @@ ChunkedInstallOutcome GameUpdate::ReadNext(const UpdateCheck& check) {
 // changed and rewrites it; its chunks stay on offer, each to be verified
 // where it lies, so the intact ones are reused.
 void GameUpdate::MarkDamagedFiles() {
-    GameFiles files(gameDir_, installed_);
+    GameFiles files(gameDir_, installed_, GameFiles::Use::ReadOnly);
     const std::vector<chunkstore::PlannedChunk> chunks = chunkstore::PlanInstall(installed_).chunks;
     std::vector<bool> damaged(installed_.entries.size(), false);
     for (uint32_t i = 0; i < installed_.entries.size(); ++i) {
@@ -213,7 +213,7 @@ ChunkedInstallOutcome GameUpdate::ReuseInstalledChunks(GameFiles& staged, const 
                                                        const std::vector<chunkstore::PlannedChunk>& chunks,
                                                        std::vector<const chunkstore::PlannedChunk*>& todo,
                                                        uint64_t& fetchBytes) {
-    GameFiles installedFiles(gameDir_, installed_);
+    GameFiles installedFiles(gameDir_, installed_, GameFiles::Use::ReadOnly);
     std::vector<uint8_t> raw;
     for (const chunkstore::PlannedChunk& chunk : chunks) {
         const chunkstore::ChunkInfo& info = stagedManifest.chunks[chunk.chunk];
