@@ -6,8 +6,12 @@
 #include "GameDownloadManager.h"
 #include "GameFolder.h"
 #include "GameLaunch.h"
+#include "GameState.h"
+#include "GameSwitch.h"
+#include "GameUpdate.h"
 #include "HttpDownloadJob.h"
 #include "HttpDownloader.h"
+#include "LauncherSwitches.h"
 #include "PackageExtraction.h"
 #include "Paths.h"
 #include "Sha256.h"
@@ -55,7 +59,10 @@ DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& 
       mainWindow(window),
       launchParams(commandLine),
       receiveTimeoutMs(GameDownloadManager::kReceiveTimeoutMs),
-      stallBudgetMs(HttpDownloadJob::kStallBudgetMs) {}
+      stallBudgetMs(HttpDownloadJob::kStallBudgetMs) {
+    // The game never sees the launcher's own switch.
+    verifyRequested = TakeLauncherSwitch(launchParams, kVerifySwitch);
+}
 
 DownloadInstallManager::~DownloadInstallManager() = default;
 
@@ -71,9 +78,15 @@ void DownloadInstallManager::Start() {
         SendText(WM_GAME_BACKGROUND, CombinePath(GetModuleDir(), backgroundPath));
     }
     std::wstring gameDir = GameDir();
+    if (!manifestUrl.empty() && !FinishInterruptedSwitch(gameDir)) {
+        return;
+    }
     if (!startPath.empty() && PathExists(GameFilePath(startPath))) {
         // A launcher stopped during extraction leaves a game that only looks installed.
         if (!IsInstallIncomplete(gameDir)) {
+            if (!manifestUrl.empty() && StartStoreUpdate(gameDir)) {
+                return;
+            }
             StartGame();
             return;
         }
@@ -83,6 +96,32 @@ void DownloadInstallManager::Start() {
     SendText(WM_GAME_TOTAL_SIZE, FormatByteSize(totalSize));
     SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
     DownloadGame();
+}
+
+// A half-switched game must never start: the switch a killed update left
+// is finished or undone first.
+bool DownloadInstallManager::FinishInterruptedSwitch(const std::wstring& gameDir) {
+    if (GameSwitch(gameDir).Recover() != GameSwitch::Outcome::Pending) {
+        return true;
+    }
+    SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
+    FailInstall(kOldInstallKeptReason);
+    return false;
+}
+
+bool DownloadInstallManager::StartStoreUpdate(const std::wstring& gameDir) {
+    InstalledVersion installed;
+    if (storeKeyMalformed || !ReadInstalledVersion(gameDir, installed)) {
+        return false;
+    }
+    updateCheck = CheckForUpdate(manifestUrl, gameDir, installed, publisherKey);
+    if (updateCheck.outcome != UpdateCheckOutcome::NewVersion && !verifyRequested) {
+        return false;
+    }
+    SendMessageW(mainWindow, WM_GAME_UPDATING, 0, 0);
+    SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
+    StartWorker(&DownloadInstallManager::RunGameUpdate);
+    return true;
 }
 
 void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
@@ -258,7 +297,7 @@ void DownloadInstallManager::RunInstall() {
     FailInstall(kInstallFailedReason);
 }
 
-void DownloadInstallManager::RunChunkedInstall() {
+ChunkedInstallSettings DownloadInstallManager::StoreSettings() const {
     ChunkedInstallSettings settings;
     settings.manifestUrl = manifestUrl;
     settings.publisherKey = publisherKey;
@@ -266,8 +305,20 @@ void DownloadInstallManager::RunChunkedInstall() {
     settings.receiveTimeoutMs = receiveTimeoutMs;
     settings.fetchBudgetMs = stallBudgetMs;
     settings.freeSpace = freeSpaceQuery;
+    return settings;
+}
+
+void DownloadInstallManager::RunChunkedInstall() {
     WindowProgress progress(mainWindow);
-    ChunkedInstallOutcome outcome = ChunkedInstall(settings, progress).Run();
+    FinishStoreInstall(ChunkedInstall(StoreSettings(), progress).Run());
+}
+
+void DownloadInstallManager::RunGameUpdate() {
+    WindowProgress progress(mainWindow);
+    FinishStoreInstall(GameUpdate(StoreSettings(), progress).Run(updateCheck, verifyRequested));
+}
+
+void DownloadInstallManager::FinishStoreInstall(ChunkedInstallOutcome outcome) {
     if (outcome != ChunkedInstallOutcome::Installed) {
         FailInstall(ChunkedInstallFailureReason(outcome));
         return;

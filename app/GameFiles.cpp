@@ -61,8 +61,8 @@ OVERLAPPED At(uint64_t offset) {
 
 }  // namespace
 
-GameFiles::GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest)
-    : manifest_(manifest), files_(new FileState[manifest.entries.size()]) {
+GameFiles::GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest, Use use)
+    : manifest_(manifest), use_(use), files_(new FileState[manifest.entries.size()]) {
     root_ = FinalPath(gameDir);
     rootKnown_ = !root_.empty();
     root_ = ExtendedForm(rootKnown_ ? root_ : FullPath(gameDir));
@@ -265,7 +265,7 @@ GameFiles::Result GameFiles::Handle(uint32_t entry, std::shared_ptr<ScopedHandle
         FileState& state = files_[entry];
         Result result = Result::Ok;
         if (!state.made) {
-            result = MakeFile(entry, *opened);
+            result = use_ == Use::ReadOnly ? OpenAsFound(entry, *opened) : MakeFile(entry, *opened);
             state.made = result == Result::Ok;
         } else {
             result = Reopen(entry, *opened);
@@ -307,7 +307,22 @@ GameFiles::Result GameFiles::Reopen(uint32_t entry, ScopedHandle& file) {
     return result;
 }
 
+GameFiles::Result GameFiles::OpenAsFound(uint32_t entry, ScopedHandle& file) {
+    const std::string& path = manifest_.entries[entry].path;
+    Result result = OpenExisting(path, file, nullptr);
+    FileState& state = files_[entry];
+    if (result == Result::Ok && (!IdentifyPlainFile(file.Get(), state.id) || !LiesAt(file.Get(), ExpectedPath(path)))) {
+        result = LogUnsafe(PathOf(path));
+    }
+    state.identified = result == Result::Ok;
+    state.flushed = true;  // nothing to flush: never written
+    return result;
+}
+
 GameFiles::Result GameFiles::Write(uint32_t entry, uint64_t offset, const uint8_t* data, size_t size) {
+    if (use_ == Use::ReadOnly) {
+        return Result::Failed;
+    }
     std::shared_ptr<ScopedHandle> file;
     Result result = Handle(entry, file);
     if (result != Result::Ok) {

@@ -29,7 +29,12 @@ public:
         Failed,    // any other refusal of the file system
     };
 
-    GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest);
+    enum class Use {
+        Write,     // files are made at their first use and sized
+        ReadOnly,  // files are opened as they stand and never made, sized or written
+    };
+
+    GameFiles(const std::wstring& gameDir, const chunkstore::Manifest& manifest, Use use = Use::Write);
     GameFiles(const GameFiles&) = delete;
     GameFiles& operator=(const GameFiles&) = delete;
 
@@ -83,6 +88,8 @@ private:
     // True when the cache holds a handle of `entry`, now its most recently used.
     bool Cached(uint32_t entry, std::shared_ptr<ScopedHandle>& handle);
     Result Reopen(uint32_t entry, ScopedHandle& file);
+    // Opens a file entry as it stands, checked as MakeFile checks one it finds.
+    Result OpenAsFound(uint32_t entry, ScopedHandle& file);
     // A handle leaving the cache.
     Result Retire(const OpenFile& file);
     // Opens a file without following a link; `missing`, when given, is set
@@ -98,6 +105,7 @@ private:
     static constexpr size_t kMakeLocks = 64;
 
     const chunkstore::Manifest& manifest_;  // not owned
+    const Use use_;
     std::wstring root_;                    // where Game really is, as FinalPath names it; Game itself if unknown
     bool rootKnown_ = false;
     std::mutex foldersLock_;

@@ -17,12 +17,12 @@
 #include <exception>
 
 const wchar_t kGameStateFolder[] = L".korva";
+const wchar_t kInstalledRecordFile[] = L"installed.json";
+const wchar_t kInstalledManifestFile[] = L"installed.manifest";
 
 namespace {
 
 const wchar_t kStateFunction[] = L"GameState::Write";
-const wchar_t kRecordFile[] = L"installed.json";
-const wchar_t kManifestFile[] = L"installed.manifest";
 constexpr size_t kMaxRecordBytes = 64 * 1024;
 constexpr unsigned kRecordFormat = 1;
 
@@ -141,7 +141,7 @@ bool RemoveGameStateFile(const std::wstring& gameDir, const wchar_t* name) {
 
 bool ReadInstalledVersion(const std::wstring& gameDir, InstalledVersion& installed) {
     std::string bytes;
-    if (!ReadGameStateFile(gameDir, kRecordFile, kMaxRecordBytes, bytes)) {
+    if (!ReadGameStateFile(gameDir, kInstalledRecordFile, kMaxRecordBytes, bytes)) {
         return false;
     }
     rapidjson::Document document;
@@ -170,13 +170,13 @@ bool ReadInstalledVersion(const std::wstring& gameDir, InstalledVersion& install
 
 bool ReadInstalledManifest(const std::wstring& gameDir, const InstalledVersion& installed, std::string& bytes) {
     chunkstore::Digest digest;
-    return ReadGameStateFile(gameDir, kManifestFile, static_cast<size_t>(installed.manifestBytes), bytes) &&
+    return ReadGameStateFile(gameDir, kInstalledManifestFile, static_cast<size_t>(installed.manifestBytes), bytes) &&
            bytes.size() == installed.manifestBytes && chunkstore::Sha256Of(bytes.data(), bytes.size(), digest) &&
            digest == installed.manifestSha256;
 }
 
 bool WriteInstalledVersion(const std::wstring& gameDir, const InstalledVersion& installed,
                            const std::string& manifestBytes) {
-    return WriteGameStateFile(gameDir, kManifestFile, manifestBytes) &&
-           WriteGameStateFile(gameDir, kRecordFile, RecordJson(installed));
+    return WriteGameStateFile(gameDir, kInstalledManifestFile, manifestBytes) &&
+           WriteGameStateFile(gameDir, kInstalledRecordFile, RecordJson(installed));
 }

@@ -16,6 +16,9 @@
 // the old one, so a reader finds the old file or the new, never a torn one.
 
 extern const wchar_t kGameStateFolder[];
+// The record's two files in it; an update switches them in with the game's files.
+extern const wchar_t kInstalledRecordFile[];
+extern const wchar_t kInstalledManifestFile[];
 
 // <gameDir>\.korva\<name>
 std::wstring GameStatePath(const std::wstring& gameDir, const wchar_t* name);

@@ -100,3 +100,29 @@ TEST(GameFiles, LinksInsideGameAreRefusedNotWrittenThrough) {
         EXPECT_EQ(kept, testenv::ReadFileBytes(base + L"\\outside\\kept.txt"));
     }
 }
+
+// The installed game read for chunks to reuse or verify is left as it
+// stands: a damaged file shorter than its entry reads short, a missing one
+// stays missing, and an entry whose size was marked unknown still reads.
+TEST(GameFiles, ReadingTheInstalledGameChangesNoFile) {
+    const std::wstring game = testenv::MakeTempSubdir(L"Installed");
+    chunkstore::Manifest manifest = ManifestOf({File("short.pak", 100000), File("gone.pak", 10), File("ok.pak", 4)});
+    testenv::WriteFileBytes(game + L"\\short.pak", std::string(1000, 's'));
+    testenv::WriteFileBytes(game + L"\\ok.pak", "good");
+    manifest.entries[2].size = UINT64_MAX;  // marked damaged by a verification
+
+    GameFiles files(game, manifest, GameFiles::Use::ReadOnly);
+    uint8_t read[4] = {};
+    EXPECT_EQ(GameFiles::Result::Ok, files.Read(0, 996, read, 4));
+    EXPECT_EQ(GameFiles::Result::Failed, files.Read(0, 99996, read, 4));
+    EXPECT_NE(GameFiles::Result::Ok, files.Read(1, 0, read, 4));
+    ASSERT_EQ(GameFiles::Result::Ok, files.Read(2, 0, read, 4));
+    EXPECT_EQ(0, memcmp(read, "good", 4));
+    EXPECT_NE(GameFiles::Result::Ok, files.Write(2, 0, read, 4));
+    EXPECT_EQ(GameFiles::Result::Ok, files.Flush());
+
+    auto tree = testenv::ReadFileTree(game);
+    EXPECT_EQ(2u, tree.size());
+    EXPECT_EQ(std::string(1000, 's'), tree[L"short.pak"]);
+    EXPECT_EQ("good", tree[L"ok.pak"]);
+}

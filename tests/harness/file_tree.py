@@ -3,9 +3,11 @@
     tree(root)            relative path -> bytes of every file, and "<path>/" -> b"" of
                           every empty folder
     stamps(root)          relative path -> (size, modification time), cheaper for large folders
+    write_tree(root, files)   makes `root` hold exactly `files`: "a/b" -> bytes, or the path of a file to copy
     skip={"a", "b/c"}     leaves out those paths and everything below them
 """
 import os
+import shutil
 
 
 def walk(root, skip=()):
@@ -37,3 +39,15 @@ def tree(root, skip=()):
 
 def stamps(root, skip=()):
     return {rel: (os.path.getsize(path), os.stat(path).st_mtime_ns) for rel, path in walk(root, skip)}
+
+
+def write_tree(root, files):
+    shutil.rmtree(root, ignore_errors=True)
+    for name, source in files.items():
+        path = os.path.join(root, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if isinstance(source, bytes):
+            with open(path, "wb") as f:
+                f.write(source)
+        else:
+            shutil.copy(source, path)

@@ -3,7 +3,9 @@
 Routes (GET and HEAD; <name> is a file below the served root folder):
   /files/<name>            the file, with Content-Length, an ETag and Last-Modified;
                            honours "Range: bytes=N-" (206 with Content-Range) and If-Range;
-                           a range that starts at the end of the file gets 416
+                           a range that starts at the end of the file gets 416; answers
+                           304 to an If-None-Match naming its ETag or, without that
+                           header, to an If-Modified-Since not older than the file
   /status/<code>           that status (404, 500, ...) with a short text body
   /chunked/<name>          the file in chunked encoding, no Content-Length
   /announce/<length>       200 with Content-Length: <length> and no body; closes
@@ -36,6 +38,9 @@ start(..., transfer_log=path, connection_rate=B, corrupt={"/files/x": n}):
 the transfer log, the pace of the bodies of /files and /flaky and their
 corruption, as static_server.py has them (see transfer_faults.py); "sent"
 counts the body bytes of /files and /flaky.
+
+silent_port(ctx) gives a loopback port whose connections are accepted by the
+system and never answered (a host that is there and does not respond).
 
 One thread per connection, so a stalled request never holds up the others.
 Usage from a fixture: port = http_server.start(ctx, root_dir[, https=True, certfile=..., keyfile=...]).
@@ -198,6 +203,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         # Two files written within one clock tick share their mtime; the inode tells them apart.
         etag = f'"{size:x}-{stat.st_ino:x}-{stat.st_mtime_ns:x}"'
         modified = email.utils.formatdate(stat.st_mtime, usegmt=True)
+        if self._not_modified(etag, stat.st_mtime):
+            self._send_headers(304, None, extra=[("ETag", etag), ("Last-Modified", modified)])
+            return
         start = self._range_start(size, etag, modified, honour_if_range) if honour_range else None
         if start is not None and start >= size:
             self._send_headers(416, 0, extra=[("Content-Range", f"bytes */{size}")])
@@ -224,6 +232,19 @@ class _Handler(http.server.BaseHTTPRequestHandler):
                 remaining -= len(block)
         if cut is not None and start + cut < size:
             self._cut(ending)
+
+    def _not_modified(self, etag, mtime):
+        if_none_match = self.headers.get("If-None-Match")
+        if if_none_match is not None:
+            return any(tag.strip() in (etag, "*") for tag in if_none_match.split(","))
+        if_modified_since = self.headers.get("If-Modified-Since")
+        if if_modified_since is None:
+            return False
+        try:
+            since = email.utils.parsedate_to_datetime(if_modified_since).timestamp()
+        except (TypeError, ValueError):
+            return False
+        return int(mtime) <= since
 
     def _range_start(self, size, etag, modified, honour_if_range):
         """The N of a "bytes=N-" range to honour, or None for the whole file."""
@@ -339,3 +360,12 @@ def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=N
 
     ctx.on_cleanup(stop)
     return server.server_address[1]
+
+
+def silent_port(ctx):
+    """A loopback port that takes connections into its backlog and never answers."""
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(16)
+    ctx.on_cleanup(listener.close)
+    return listener.getsockname()[1]
