@@ -18,6 +18,20 @@ void Utf8ToWide(const char* utf8, int length, std::wstring& out) {
     }
 }
 
+std::string WideToUtf8(const std::wstring& wide) {
+    if (wide.empty()) {
+        return std::string();
+    }
+    const int length = static_cast<int>(wide.size());
+    int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed < 1) {
+        return std::string();
+    }
+    std::string utf8(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, &utf8[0], needed, nullptr, nullptr);
+    return utf8;
+}
+
 std::wstring AnsiToWide(const std::string& ansi) {
     if (ansi.empty()) {
         return std::wstring();

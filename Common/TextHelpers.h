@@ -7,10 +7,13 @@
 
 // Text in the core: UTF-16 for everything shown, logged or handed to the
 // system as a path; the process's ANSI code page for stat fields and
-// configuration strings; UTF-8 only for the request client's output path.
+// configuration strings; UTF-8 for the request client's output path and for
+// what the launcher keeps of a chunk store (names in a manifest, its state).
 
 // Empties `out` when `utf8` is null or `length` is 0; malformed input becomes U+FFFD.
 void Utf8ToWide(const char* utf8, int length, std::wstring& out);
+// Unpaired surrogates become U+FFFD.
+std::string WideToUtf8(const std::wstring& wide);
 std::wstring AnsiToWide(const std::string& ansi);
 std::string WideToAnsi(const std::wstring& wide);
 

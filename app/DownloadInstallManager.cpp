@@ -1,11 +1,17 @@
 #include "DownloadInstallManager.h"
 
+#include "ChunkedInstall.h"
 #include "FailureReasons.h"
 #include "GameConfig.h"
 #include "GameDownloadManager.h"
 #include "GameFolder.h"
 #include "GameLaunch.h"
+#include "GameState.h"
+#include "GameSwitch.h"
+#include "GameUpdate.h"
+#include "HttpDownloadJob.h"
 #include "HttpDownloader.h"
+#include "LauncherSwitches.h"
 #include "PackageExtraction.h"
 #include "Paths.h"
 #include "Sha256.h"
@@ -19,15 +25,49 @@
 namespace {
 // Fixed text: logging a failed allocation must not allocate.
 const wchar_t kWorkerFunction[] = L"DownloadInstallManager::RunGuarded";
+
+void SendText(HWND window, UINT message, const std::wstring& text) {
+    SendMessageW(window, message, reinterpret_cast<WPARAM>(text.c_str()), 0);
+}
+
+void SendProgress(HWND window, unsigned percent, uint64_t bytesPerSecond, uint64_t downloadedBytes) {
+    SendMessageW(window, WM_GAME_PROGRESS, percent, 0);
+    SendText(window, WM_GAME_SPEED, FormatByteSpeed(bytesPerSecond));
+    SendText(window, WM_GAME_CURRENT_SIZE, FormatByteSize(downloadedBytes));
+}
+
+// A chunked install's progress, in the window's messages (from the install's
+// thread: each send waits for the UI thread).
+class WindowProgress : public ChunkedInstallListener {
+public:
+    explicit WindowProgress(HWND window) : window_(window) {}
+    void OnInstallTotal(uint64_t totalBytes) override {
+        SendText(window_, WM_GAME_TOTAL_SIZE, FormatByteSize(totalBytes));
+    }
+    void OnInstallProgress(unsigned percent, uint64_t bytesPerSecond, uint64_t downloadedBytes) override {
+        SendProgress(window_, percent, bytesPerSecond, downloadedBytes);
+    }
+
+private:
+    HWND window_;  // not owned
+};
+
 }  // namespace
 
 DownloadInstallManager::DownloadInstallManager(HWND window, const std::wstring& commandLine)
-    : downloadManager(std::make_shared<GameDownloadManager>()), mainWindow(window), launchParams(commandLine) {}
+    : downloadManager(std::make_shared<GameDownloadManager>()),
+      mainWindow(window),
+      launchParams(commandLine),
+      receiveTimeoutMs(GameDownloadManager::kReceiveTimeoutMs),
+      stallBudgetMs(HttpDownloadJob::kStallBudgetMs) {
+    // The game never sees the launcher's own switch.
+    verifyRequested = TakeLauncherSwitch(launchParams, kVerifySwitch);
+}
 
 DownloadInstallManager::~DownloadInstallManager() = default;
 
 void DownloadInstallManager::SendText(UINT message, const std::wstring& text) {
-    SendMessageW(mainWindow, message, reinterpret_cast<WPARAM>(text.c_str()), 0);
+    ::SendText(mainWindow, message, text);
 }
 
 void DownloadInstallManager::Start() {
@@ -38,9 +78,15 @@ void DownloadInstallManager::Start() {
         SendText(WM_GAME_BACKGROUND, CombinePath(GetModuleDir(), backgroundPath));
     }
     std::wstring gameDir = GameDir();
+    if (!manifestUrl.empty() && !FinishInterruptedSwitch(gameDir)) {
+        return;
+    }
     if (!startPath.empty() && PathExists(GameFilePath(startPath))) {
         // A launcher stopped during extraction leaves a game that only looks installed.
         if (!IsInstallIncomplete(gameDir)) {
+            if (!manifestUrl.empty() && StartStoreUpdate(gameDir)) {
+                return;
+            }
             StartGame();
             return;
         }
@@ -52,11 +98,39 @@ void DownloadInstallManager::Start() {
     DownloadGame();
 }
 
+// A half-switched game must never start: the switch a killed update left
+// is finished or undone first.
+bool DownloadInstallManager::FinishInterruptedSwitch(const std::wstring& gameDir) {
+    if (GameSwitch(gameDir).Recover() != GameSwitch::Outcome::Pending) {
+        return true;
+    }
+    SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
+    FailInstall(kOldInstallKeptReason);
+    return false;
+}
+
+bool DownloadInstallManager::StartStoreUpdate(const std::wstring& gameDir) {
+    InstalledVersion installed;
+    if (storeKeyMalformed || !ReadInstalledVersion(gameDir, installed)) {
+        return false;
+    }
+    updateCheck = CheckForUpdate(manifestUrl, gameDir, installed, publisherKey);
+    if (updateCheck.outcome != UpdateCheckOutcome::NewVersion && !verifyRequested) {
+        return false;
+    }
+    SendMessageW(mainWindow, WM_GAME_UPDATING, 0, 0);
+    SendMessageW(mainWindow, WM_SHOWWINDOW, 0, 0);
+    StartWorker(&DownloadInstallManager::RunGameUpdate);
+    return true;
+}
+
 void DownloadInstallManager::SetDownloadTimeoutForTesting(int milliseconds) {
+    receiveTimeoutMs = milliseconds;
     downloadManager->SetReceiveTimeout(milliseconds);
 }
 
 void DownloadInstallManager::SetStallBudgetForTesting(DWORD milliseconds) {
+    stallBudgetMs = milliseconds;
     downloadManager->SetStallBudget(milliseconds);
 }
 
@@ -80,11 +154,21 @@ void DownloadInstallManager::InitConfig() {
     gameId = config.gameId;
     packageSha256 = config.sha256;
     packageSha256Malformed = config.sha256Malformed;
+    manifestUrl = config.manifestUrl;
+    connections = config.connections;
+    publisherKey = config.publisherKey;
+    storeKeyMalformed = config.storeKeyMalformed;
 }
 
 // Each refusal comes before anything on disk changes.
 void DownloadInstallManager::DownloadGame() {
-    if (gameUrl.empty()) {
+    // A manifest_url given wrongly is not there: without this first, the
+    // player would be told that no link is configured.
+    if (storeKeyMalformed) {
+        FailInstall(kMalformedStoreKeyReason);
+        return;
+    }
+    if (gameUrl.empty() && manifestUrl.empty()) {
         TRACE_LOG(TRACE_LEVEL_INFORMATION, L"游戏链接为空！");
         FailInstall(kNoGameUrlReason);
         return;
@@ -99,7 +183,8 @@ void DownloadInstallManager::DownloadGame() {
         return;
     }
     // Removing an old install may take minutes: the window paints meanwhile.
-    StartWorker(&DownloadInstallManager::PrepareGameDirAndDownload);
+    StartWorker(manifestUrl.empty() ? &DownloadInstallManager::PrepareGameDirAndDownload
+                                    : &DownloadInstallManager::RunChunkedInstall);
 }
 
 void DownloadInstallManager::PrepareGameDirAndDownload() {
@@ -124,11 +209,9 @@ void DownloadInstallManager::StartPackageDownload() {
 }
 
 void DownloadInstallManager::OnGameDownloadProgress(unsigned percent, int bytesPerSecond, int /*userData*/) {
-    SendMessageW(mainWindow, WM_GAME_PROGRESS, percent, 0);
-    SendText(WM_GAME_SPEED, FormatByteSpeed(static_cast<uint32_t>(bytesPerSecond)));
     // The shown downloaded size follows the percentage rather than a byte count.
     uint64_t downloaded = static_cast<uint64_t>(static_cast<double>(totalSize) * (percent / 100.0));
-    SendText(WM_GAME_CURRENT_SIZE, FormatByteSize(downloaded));
+    SendProgress(mainWindow, percent, static_cast<uint32_t>(bytesPerSecond), downloaded);
 }
 
 void DownloadInstallManager::OnGameTotalSize(int totalBytes) {
@@ -212,6 +295,36 @@ void DownloadInstallManager::RunInstall() {
         return;
     }
     FailInstall(kInstallFailedReason);
+}
+
+ChunkedInstallSettings DownloadInstallManager::StoreSettings() const {
+    ChunkedInstallSettings settings;
+    settings.manifestUrl = manifestUrl;
+    settings.publisherKey = publisherKey;
+    settings.connections = connections;
+    settings.receiveTimeoutMs = receiveTimeoutMs;
+    settings.fetchBudgetMs = stallBudgetMs;
+    settings.freeSpace = freeSpaceQuery;
+    return settings;
+}
+
+void DownloadInstallManager::RunChunkedInstall() {
+    WindowProgress progress(mainWindow);
+    FinishStoreInstall(ChunkedInstall(StoreSettings(), progress).Run());
+}
+
+void DownloadInstallManager::RunGameUpdate() {
+    WindowProgress progress(mainWindow);
+    FinishStoreInstall(GameUpdate(StoreSettings(), progress).Run(updateCheck, verifyRequested));
+}
+
+void DownloadInstallManager::FinishStoreInstall(ChunkedInstallOutcome outcome) {
+    if (outcome != ChunkedInstallOutcome::Installed) {
+        FailInstall(ChunkedInstallFailureReason(outcome));
+        return;
+    }
+    SendMessageW(mainWindow, WM_GAME_UNZIP_DONE, 0, 0);
+    StartGame();
 }
 
 void DownloadInstallManager::FailInstall(const wchar_t* reason) {

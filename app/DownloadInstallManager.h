@@ -1,7 +1,9 @@
 #pragma once
+#include "ChunkedInstall.h"
 #include "DiskSpace.h"
 #include "Platform.h"
 #include "UiThreadTasks.h"
+#include "UpdateCheck.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,6 +66,20 @@ private:
     void PrepareGameDirAndDownload();
     void StartPackageDownload();
     void RunInstall();
+    // On a worker: the install from the chunk store, then the launch.
+    void RunChunkedInstall();
+    // False (with the reason shown) when a switch a killed update left can
+    // be neither finished nor undone now.
+    bool FinishInterruptedSwitch(const std::wstring& gameDir);
+    // For a game installed from the store: the update check, and when it
+    // finds a newer version (or the command line asks for a verification)
+    // the window and the update on a worker; true then.
+    bool StartStoreUpdate(const std::wstring& gameDir);
+    // On a worker: the update or repair, then the launch.
+    void RunGameUpdate();
+    ChunkedInstallSettings StoreSettings() const;
+    // The launch after a store install or update, or its failure.
+    void FinishStoreInstall(ChunkedInstallOutcome outcome);
     // The one end of every failure, on any thread: the reason in the window
     // and closing allowed first, then the play event "0" (when a
     // configuration named the game), sent off the UI thread so the window
@@ -85,7 +101,15 @@ private:
     std::wstring gameId;
     std::string packageSha256;  // lower-case hex; "" when the configuration gives none
     bool packageSha256Malformed = false;
+    std::wstring manifestUrl;   // "" installs the package of gameUrl
+    unsigned connections = 0;
+    std::string publisherKey;
+    bool storeKeyMalformed = false;
+    int receiveTimeoutMs;
+    DWORD stallBudgetMs;
     bool configRead = false;
+    bool verifyRequested = false;  // the command line asked to verify and repair the installed game
+    UpdateCheck updateCheck;       // written on the UI thread before the update's worker starts
     uint64_t totalSize = 0;
     FreeSpaceQuery freeSpaceQuery = &QueryFreeDiskSpace;
     // Written on the UI thread before the install thread that reads it starts.

@@ -1,5 +1,6 @@
 #include "FolderTree.h"
 
+#include "FileEntry.h"
 #include "Paths.h"
 #include "Platform.h"
 #include "ScopedHandle.h"
@@ -7,12 +8,6 @@
 #include <vector>
 
 namespace {
-
-// What an open handle itself is; a listing only says what stood there a moment before.
-struct EntryKind {
-    bool folder = false;
-    bool link = false;
-};
 
 class TreeRemoval {
 public:
@@ -31,32 +26,6 @@ HANDLE OpenEntry(const std::wstring& path) {
     return CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-
-// Junctions and symbolic links, not cloud placeholders and other reparse
-// points that hold real content. Wine marks a Unix link to a folder with the
-// attribute alone, without a tag.
-bool QueryKind(HANDLE handle, EntryKind& kind) {
-    FILE_ATTRIBUTE_TAG_INFO info = {};
-    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info))) {
-        return false;
-    }
-    kind.folder = (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    kind.link = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-                (info.ReparseTag == 0 || IsReparseTagNameSurrogate(info.ReparseTag));
-    return true;
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
-// Wine opens every link as its target, whatever the flags say, and shows a
-// Unix link to a file as a plain file: only the handle's real path tells.
-// `expected` is "" when the file system cannot name handles.
-bool NamesItself(HANDLE handle, const std::wstring& expected) {
-    return expected.empty() || SamePath(FinalPath(handle), expected);
 }
 
 bool DeleteOpenEntry(HANDLE handle) {
@@ -117,7 +86,7 @@ bool TreeRemoval::EmptyFolder(const std::wstring& folder, const std::wstring& re
     ScopedHandle pin(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     EntryKind kind;
-    if (!pin.Valid() || !QueryKind(pin.Get(), kind) || !kind.folder || kind.link ||
+    if (!pin.Valid() || !QueryEntryKind(pin.Get(), kind) || !kind.folder || kind.link ||
         !NamesItself(pin.Get(), realFolder)) {
         return false;
     }
@@ -137,7 +106,7 @@ bool TreeRemoval::RemoveEntry(const std::wstring& folder, const std::wstring& re
     const std::wstring expected = realFolder.empty() ? std::wstring() : realFolder + L"\\" + name;
     ScopedHandle handle(OpenEntry(path));
     EntryKind kind;
-    if (!handle.Valid() || !QueryKind(handle.Get(), kind)) {
+    if (!handle.Valid() || !QueryEntryKind(handle.Get(), kind)) {
         return false;
     }
     if (!NamesItself(handle.Get(), expected)) {

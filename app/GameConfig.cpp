@@ -1,5 +1,8 @@
 #include "GameConfig.h"
 
+#include "Base64.h"
+#include "EcdsaP256.h"
+#include "InternetConnection.h"
 #include "Sha256.h"
 #include "TextHelpers.h"
 #include "TraceLogger.h"
@@ -53,6 +56,56 @@ void ReadSha256(const rapidjson::Value& info, GameConfig& config) {
     }
 }
 
+void MarkStoreKeyMalformed(GameConfig& config, const wchar_t* line) {
+    config.storeKeyMalformed = true;
+    TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"%s", line);
+}
+
+// A chunked install needs each of these right when given: a wrong one must
+// not fall back to the package or turn a signature check off.
+void ReadManifestUrl(const rapidjson::Value& info, GameConfig& config) {
+    rapidjson::Value::ConstMemberIterator member = info.FindMember("manifest_url");
+    if (member == info.MemberEnd()) {
+        return;
+    }
+    if (member->value.IsString()) {
+        config.manifestUrl = AnsiToWide(std::string(member->value.GetString(), member->value.GetStringLength()));
+    }
+    if (!member->value.IsString() || !IsHttpUrl(config.manifestUrl)) {
+        config.manifestUrl.clear();
+        MarkStoreKeyMalformed(config, L"manifest_url格式错误！");
+    }
+}
+
+void ReadConnections(const rapidjson::Value& info, GameConfig& config) {
+    rapidjson::Value::ConstMemberIterator member = info.FindMember("connections");
+    if (member == info.MemberEnd()) {
+        return;
+    }
+    const rapidjson::Value& value = member->value;
+    if (value.IsUint() && value.GetUint() >= 1 && value.GetUint() <= kMostConnections) {
+        config.connections = value.GetUint();
+    } else {
+        MarkStoreKeyMalformed(config, L"connections格式错误！");
+    }
+}
+
+void ReadPublisherKey(const rapidjson::Value& info, GameConfig& config) {
+    rapidjson::Value::ConstMemberIterator member = info.FindMember("publisher_key");
+    if (member == info.MemberEnd()) {
+        return;
+    }
+    std::string der;
+    chunkstore::P256PublicKey key;
+    if (member->value.IsString() &&
+        chunkstore::Base64Decode(std::string_view(member->value.GetString(), member->value.GetStringLength()), der) &&
+        chunkstore::ParseP256PublicKeyDer(der, key)) {
+        config.publisherKey.assign(member->value.GetString(), member->value.GetStringLength());
+    } else {
+        MarkStoreKeyMalformed(config, L"publisher_key格式错误！");
+    }
+}
+
 struct FileCloser {
     FILE* file;
     ~FileCloser() {
@@ -94,6 +147,9 @@ bool ReadGameConfig(const std::wstring& path, GameConfig& config) {
         ReadSize(info->value, "file_size", config.totalSize);
         ReadString(info->value, "game_id", config.gameId);
         ReadSha256(info->value, config);
+        ReadManifestUrl(info->value, config);
+        ReadConnections(info->value, config);
+        ReadPublisherKey(info->value, config);
         return true;
     } catch (...) {
         TRACE_LOG_AS(kLogFunction, TRACE_LEVEL_INFORMATION, L"解析json异常！");

@@ -2,6 +2,11 @@
 #include <cstdint>
 #include <string>
 
+// Connections a chunked install opens at once: this many unless the
+// configuration's `connections` says otherwise, never more than the most.
+constexpr unsigned kDefaultConnections = 4;
+constexpr unsigned kMostConnections = 8;
+
 // What config/config.json tells the launcher about the game it serves.
 struct GameConfig {
     std::wstring startPath;       // relative to the Game folder
@@ -11,6 +16,13 @@ struct GameConfig {
     std::wstring gameId;
     std::string sha256;           // the package's digest in lower-case hex; "" when not given
     bool sha256Malformed = false; // given, but not 64 hexadecimal digits: nothing may be installed
+    // The chunk store's latest.json; when given it replaces game_url's package.
+    std::wstring manifestUrl;
+    unsigned connections = kDefaultConnections;
+    std::string publisherKey;     // base64 of the DER SubjectPublicKeyInfo; "" when not given
+    // manifest_url, connections or publisher_key given, but not usable:
+    // nothing may be installed.
+    bool storeKeyMalformed = false;
 };
 
 // Relative to the executable's folder.

@@ -1,6 +1,7 @@
 #include "HttpDownloadJob.h"
 
 #include "HttpDownloader.h"
+#include "InternetConnection.h"
 #include "ScopedHandle.h"
 #include "TraceLogger.h"
 
@@ -17,15 +18,6 @@ namespace {
 
 // Every line of a run names the worker's entry point, whichever step writes it.
 const wchar_t kWorkerFunction[] = L"CHttpDownloader::DownloadThreadProc";
-
-struct CloseInternetHandle {
-    void operator()(HINTERNET handle) const { InternetCloseHandle(handle); }
-};
-using ScopedInternetHandle = ScopedHandleOf<HINTERNET, CloseInternetHandle>;
-
-// A host that has not answered by then will not; a caller's longer time-out
-// is meant for reads that wait on a slow link.
-constexpr DWORD kMaxConnectTimeoutMs = 15000;
 
 // The doubling stops here, so a long run of empty reopens never waits minutes.
 constexpr int kMaxPauseDoublings = 3;
@@ -73,14 +65,8 @@ bool ParseContentRange(const wchar_t* text, uint64_t& first, uint64_t& last, uin
 
 // Declared so that closing runs file, buffer, request, connection, session.
 struct HttpDownloadJob::Connection {
-    wchar_t host[256] = {};
-    wchar_t user[128] = {};
-    wchar_t password[128] = {};
-    wchar_t path[2084] = {};
-    INTERNET_PORT port = 0;
-    bool secure = false;
-    ScopedInternetHandle session;
-    ScopedInternetHandle connection;
+    explicit Connection(int timeoutMs) : internet(timeoutMs) {}
+    InternetConnection internet;
     ScopedInternetHandle request;
 };
 
@@ -125,7 +111,7 @@ void HttpDownloadJob::Post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 unsigned HttpDownloadJob::Transfer() {
-    Connection c;
+    Connection c(timeoutMs_);
     unsigned code = OpenRequest(c, std::wstring());
     if (code != Success)
         return code;
@@ -173,7 +159,7 @@ unsigned HttpDownloadJob::Resume(unsigned code, HANDLE file, char* buffer, DWORD
         TRACE_LOG_AS(kWorkerFunction, TRACE_LEVEL_WARNING, L"Reopen %d of %d at offset:%I64u, dwContentLen:%u", reopen,
                      kMaxReopens, static_cast<unsigned long long>(progress.downloaded),
                      static_cast<unsigned>(contentLength));
-        Connection c;
+        Connection c(timeoutMs_);
         switch (Reopen(c, progress.downloaded, contentLength, validator)) {
         case ReopenOutcome::Refused:
             return code;
@@ -264,60 +250,8 @@ bool HttpDownloadJob::StartOver(HANDLE file) {
 }
 
 unsigned HttpDownloadJob::OpenRequest(Connection& c, const std::wstring& headers) {
-    URL_COMPONENTSW parts = {};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = c.host;
-    parts.dwHostNameLength = ARRAYSIZE(c.host);
-    parts.lpszUserName = c.user;
-    parts.dwUserNameLength = ARRAYSIZE(c.user);
-    parts.lpszPassword = c.password;
-    parts.dwPasswordLength = ARRAYSIZE(c.password);
-    parts.lpszUrlPath = c.path;
-    parts.dwUrlPathLength = ARRAYSIZE(c.path);
-    if (!InternetCrackUrlW(url_.c_str(), 0, 0, &parts))
-        return BadUrl;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
-        return BadUrl;
-    c.port = parts.nPort;
-    c.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-
-    c.session.Reset(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!c.session.Get())
-        return OpenFailed;
-    ApplyTimeouts(c.session.Get());
-
-    // An empty name means none: WinINet would otherwise try to authenticate.
-    c.connection.Reset(InternetConnectW(c.session.Get(), c.host, c.port, c.user[0] ? c.user : nullptr,
-                                        c.password[0] ? c.password : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!c.connection.Get())
-        return ConnectFailed;
-
-    // Without NO_CACHE_WRITE WinINet keeps a second copy of the whole package
-    // in the user's internet cache.
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-    if (c.secure)
-        flags |= INTERNET_FLAG_SECURE;
-    const wchar_t* object = c.path[0] ? c.path : L"/";
-    c.request.Reset(HttpOpenRequestW(c.connection.Get(), L"GET", object, L"HTTP/1.1", nullptr, nullptr, flags, 0));
-    if (!c.request.Get())
-        return SendFailed;
-    // Some WinINet builds (Wine's) do not pass the session's time-outs on to
-    // its requests; a stalled body would then block a read for ever.
-    ApplyTimeouts(c.request.Get());
-    if (!HttpSendRequestW(c.request.Get(), headers.empty() ? nullptr : headers.c_str(),
-                          static_cast<DWORD>(headers.size()), nullptr, 0))
-        return SendFailed;
-    return Success;
-}
-
-void HttpDownloadJob::ApplyTimeouts(HINTERNET handle) {
-    if (timeoutMs_ == 0)
-        return;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-        DWORD value = option == INTERNET_OPTION_CONNECT_TIMEOUT ? ConnectWaitMs() : ReceiveWaitMs();
-        InternetSetOptionW(handle, option, &value, sizeof(value));
-    }
+    unsigned code = c.internet.Connect(url_);
+    return code == Success ? c.internet.SendGet(headers, c.request) : code;
 }
 
 unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
@@ -350,14 +284,13 @@ unsigned HttpDownloadJob::QueryHeaders(Connection& c, DWORD& contentLength) {
 // gets a bare Range, and its Content-Range is then the only check.
 HttpDownloadJob::Validator HttpDownloadJob::QueryValidator(Connection& c) {
     for (DWORD query : {HTTP_QUERY_ETAG, HTTP_QUERY_LAST_MODIFIED}) {
-        wchar_t value[256] = {};
-        DWORD size = sizeof(value) - sizeof(wchar_t);
-        if (!HttpQueryInfoW(c.request.Get(), query, value, &size, nullptr) || value[0] == L'\0')
+        std::wstring value;
+        if (!QueryHeaderText(c.request.Get(), query, value) || value.empty())
             continue;
-        if (query == HTTP_QUERY_ETAG && wcsncmp(value, L"W/", 2) == 0)
+        if (query == HTTP_QUERY_ETAG && value.compare(0, 2, L"W/") == 0)
             continue;
         // The value goes back into a header line of ours.
-        if (wcspbrk(value, L"\r\n") != nullptr)
+        if (value.find_first_of(L"\r\n") != std::wstring::npos)
             continue;
         return {query, value};
     }
@@ -369,9 +302,8 @@ HttpDownloadJob::Validator HttpDownloadJob::QueryValidator(Connection& c) {
 bool HttpDownloadJob::SameVersion(Connection& c, const Validator& validator) {
     if (validator.query == 0)
         return true;
-    wchar_t value[256] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    if (!HttpQueryInfoW(c.request.Get(), validator.query, value, &size, nullptr))
+    std::wstring value;
+    if (!QueryHeaderText(c.request.Get(), validator.query, value))
         return true;
     return validator.value == value;
 }
@@ -388,11 +320,11 @@ bool HttpDownloadJob::WithinStallBudget(const Progress& progress, DWORD waitMs) 
 }
 
 DWORD HttpDownloadJob::ReceiveWaitMs() const {
-    return static_cast<DWORD>(timeoutMs_);
+    return InternetConnection::ReceiveWaitMs(timeoutMs_);
 }
 
 DWORD HttpDownloadJob::ConnectWaitMs() const {
-    return ReceiveWaitMs() < kMaxConnectTimeoutMs ? ReceiveWaitMs() : kMaxConnectTimeoutMs;
+    return InternetConnection::ConnectWaitMs(timeoutMs_);
 }
 
 unsigned HttpDownloadJob::ReadBody(Connection& c, HANDLE file, char* buffer, DWORD contentLength,

@@ -78,8 +78,6 @@ private:
 
     unsigned Transfer();
     unsigned OpenRequest(Connection& c, const std::wstring& headers);
-    // Results are ignored: a handle that refuses an option keeps its default.
-    void ApplyTimeouts(HINTERNET handle);
     unsigned QueryHeaders(Connection& c, DWORD& contentLength);
     // The response's validator; none for a weak ETag without Last-Modified.
     Validator QueryValidator(Connection& c);

@@ -32,6 +32,7 @@ const wchar_t kBackgroundLayout[] = L"background_layout";
 
 const wchar_t kStageDownloading[] = L"下载进度:";
 const wchar_t kStageUnpacking[] = L"正在解压:";
+const wchar_t kStageUpdating[] = L"正在更新:";
 // Stands out from the greys of the other texts on the window's dark colour.
 const DWORD kFailureTextColor = 0xFFF25C54;
 // Fixed text: logging a failed allocation must not allocate.
@@ -185,6 +186,9 @@ bool CMainWindow::HandleGameMessage(UINT message, WPARAM wParam) {
     case WM_GAME_INSTALL_FAILED:
         SetInstallFailed(TextArgument(wParam));
         return true;
+    case WM_GAME_UPDATING:
+        SetUpdating();
+        return true;
     default:
         return false;
     }
@@ -228,8 +232,8 @@ LRESULT CMainWindow::MsgSysCommand(UINT message, WPARAM wParam, LPARAM lParam, b
 void CMainWindow::SetProgress(unsigned percent) {
     const unsigned shown = percent < 99 ? percent : 99;
     SetProgressValue(static_cast<int>(shown));
-    const wchar_t* stage = kStageDownloading;
-    if (percent >= 100) {
+    const wchar_t* stage = updating ? kStageUpdating : kStageDownloading;
+    if (percent >= 100 && !updating) {
         stage = kStageUnpacking;
         closable = false;
         if (CControlUI* close = Control(kCloseButton)) {
@@ -251,6 +255,11 @@ void CMainWindow::SetUnzipFinished() {
     if (CControlUI* close = Control(kCloseButton)) {
         close->SetEnabled(true);
     }
+}
+
+void CMainWindow::SetUpdating() {
+    updating = true;
+    SetControlText(kStageText, kStageUpdating);
 }
 
 void CMainWindow::SetSpeedText(const wchar_t* text) {

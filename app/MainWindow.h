@@ -35,6 +35,9 @@ public:
     virtual void SetSpeedText(const wchar_t* text);
     virtual void SetCurrentSizeText(const wchar_t* text);
     virtual void SetTotalSizeText(const wchar_t* text);
+    // From now on the stage label reads as an update, and reaching 100 %
+    // does not disable closing: nothing is unpacked.
+    virtual void SetUpdating();
 
     bool IsClosable() const { return closable; }
 
@@ -57,4 +60,5 @@ private:
     void SetProgressValue(int value);
 
     bool closable = true;
+    bool updating = false;
 };

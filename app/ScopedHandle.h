@@ -21,6 +21,12 @@ public:
     }
     void Close() { Reset(nullptr); }
     Handle Get() const { return handle_; }
+    // Hands the handle over to the caller, who closes it.
+    Handle Release() {
+        Handle handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
     bool Valid() const { return handle_ != nullptr && handle_ != reinterpret_cast<Handle>(INVALID_HANDLE_VALUE); }
 
 private:

@@ -15,4 +15,8 @@ enum GameWindowMessage : UINT {
     // failed and nothing more will happen: the window may be closed again.
     // wParam: short reason text for the user.
     WM_GAME_INSTALL_FAILED = 3009,
+    // An installed game is being brought up to a newer version: the stage
+    // label says so until the end, and the update may be closed at any time
+    // (the installed version stays whole until the switch). wParam: 0.
+    WM_GAME_UPDATING = 3010,
 };

@@ -85,6 +85,12 @@ TEST(Utf8ToWide, NullPointerOrZeroLengthEmptiesTheOutput) {
     EXPECT_TRUE(out.empty());
 }
 
+TEST(WideToUtf8, EncodesBeyondTheCodePageAndReplacesLoneSurrogates) {
+    EXPECT_EQ("\xE6\xB8\xB8\xED\x95\x9C\xF0\x9F\x8E\xAE", WideToUtf8(L"游\uD55C\U0001F3AE"));
+    EXPECT_EQ("a\xEF\xBF\xBD" "b", WideToUtf8(std::wstring(L"a\xD800" L"b")));
+    EXPECT_EQ("", WideToUtf8(L""));
+}
+
 TEST(FormatWide, WideStringsAndCounts) {
     wchar_t buffer[32] = {};
     EXPECT_EQ(9, FormatWide(buffer, 32, L"%s-%d", L"游戏abc", 123));

@@ -437,6 +437,11 @@ TEST_F(LauncherFlowTest, AConfigurationThatCannotServeAnInstallStopsBeforeAnythi
         {L"no game_url", true, R"("start_path": "bin\\fakegame.exe", "game_id": "g-11")",
          L"未找到游戏下载地址，请重新下载启动器"},
         {L"no start_path", true, R"("game_id": "g-11", )" + url, L"未配置游戏启动文件，请重新下载启动器"},
+        {L"malformed connections", true, R"("start_path": "bin\\fakegame.exe", "game_id": "g-11", "connections": 0, )" + url,
+         L"游戏下载配置错误，请重新下载启动器"},
+        {L"malformed manifest_url", true,
+         R"("start_path": "bin\\fakegame.exe", "game_id": "g-11", "manifest_url": "latest.json")",
+         L"游戏下载配置错误，请重新下载启动器"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

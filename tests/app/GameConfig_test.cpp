@@ -193,3 +193,50 @@ TEST_F(GameConfigTest, Sha256IsReadInLowerCaseOrMarkedMalformedWithALogLine) {
         EXPECT_EQ(malformed ? 1u : 0u, capture.CountMessage(L"sha256格式错误！"));
     }
 }
+
+// The chunk store's keys: each may be left out; one given wrongly is marked
+// malformed, with a log line naming it, and never used.
+TEST_F(GameConfigTest, StoreKeysAreReadOrMarkedMalformed) {
+    const std::string key =
+        "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAE7aEyIsXLdnt09uBWV3eqfSVkp40mnLds5TCUSGOy2aimyW7adVuGDlw4VHQM10kkhOlZGAMhWiOT"
+        "9Cs0UEPuDw==";
+    const struct {
+        std::string members;
+        std::wstring manifestUrl;
+        unsigned connections;
+        std::string publisherKey;
+        const wchar_t* logLine;  // null: well-formed
+    } cases[] = {
+        {"", L"", kDefaultConnections, "", nullptr},
+        {R"("manifest_url": "https://cdn.example.com/g/latest.json", "connections": 2, "publisher_key": ")" + key + "\"",
+         L"https://cdn.example.com/g/latest.json", 2, key, nullptr},
+        {R"("manifest_url": "http://127.0.0.1:8080/latest.json?v=2")", L"http://127.0.0.1:8080/latest.json?v=2",
+         kDefaultConnections, "", nullptr},
+        {R"("connections": 1)", L"", 1, "", nullptr},
+        {R"("connections": 8)", L"", 8, "", nullptr},
+        {R"("manifest_url": "ftp://cdn.example.com/latest.json")", L"", kDefaultConnections, "", L"manifest_url格式错误！"},
+        {R"("manifest_url": "latest.json")", L"", kDefaultConnections, "", L"manifest_url格式错误！"},
+        {R"("manifest_url": "")", L"", kDefaultConnections, "", L"manifest_url格式错误！"},
+        {R"("manifest_url": 1)", L"", kDefaultConnections, "", L"manifest_url格式错误！"},
+        {R"("connections": 0)", L"", kDefaultConnections, "", L"connections格式错误！"},
+        {R"("connections": 9)", L"", kDefaultConnections, "", L"connections格式错误！"},
+        {R"("connections": -2)", L"", kDefaultConnections, "", L"connections格式错误！"},
+        {R"("connections": 2.5)", L"", kDefaultConnections, "", L"connections格式错误！"},
+        {R"("connections": "4")", L"", kDefaultConnections, "", L"connections格式错误！"},
+        {R"("publisher_key": ")" + key.substr(4) + "\"", L"", kDefaultConnections, "", L"publisher_key格式错误！"},
+        {R"("publisher_key": "bm90IGEga2V5")", L"", kDefaultConnections, "", L"publisher_key格式错误！"},
+        {R"("publisher_key": true)", L"", kDefaultConnections, "", L"publisher_key格式错误！"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.members);
+        TraceCapture capture;
+        GameConfig config = Read("{\"GameInfo\": {\"game_id\": \"g\"" + (c.members.empty() ? "" : ", " + c.members) + "}}");
+        EXPECT_EQ(c.manifestUrl, config.manifestUrl);
+        EXPECT_EQ(c.connections, config.connections);
+        EXPECT_EQ(c.publisherKey, config.publisherKey);
+        EXPECT_EQ(c.logLine != nullptr, config.storeKeyMalformed);
+        if (c.logLine != nullptr) {
+            EXPECT_EQ(1u, capture.CountMessage(c.logLine));
+        }
+    }
+}

@@ -107,6 +107,25 @@ TEST_F(MainWindowTest, ProgressStopsAt99UntilTheUnpackingIsDone) {
     EXPECT_TRUE(CloseEnabled());
 }
 
+// An update unpacks nothing: its label holds to the end and closing stays
+// allowed, since the installed version is whole until the switch.
+TEST_F(MainWindowTest, AnUpdateKeepsItsLabelAndMayBeClosedAtAnyPercent) {
+    Send(WM_GAME_UPDATING);
+    EXPECT_EQ(L"正在更新:", Text(L"current_progress_text"));
+    for (unsigned percent : {0u, 60u, 100u}) {
+        SCOPED_TRACE(percent);
+        Send(WM_GAME_PROGRESS, percent);
+        EXPECT_EQ(L"正在更新:", Text(L"current_progress_text"));
+        EXPECT_EQ(percent < 99 ? static_cast<int>(percent) : 99, ProgressValue());
+        EXPECT_TRUE(window.IsClosable());
+        EXPECT_TRUE(CloseEnabled());
+    }
+    Send(WM_GAME_UNZIP_DONE);
+    EXPECT_EQ(L"100%", Text(L"current_progress_value"));
+    SendText(WM_GAME_INSTALL_FAILED, L"游戏更新失败");
+    EXPECT_EQ(L"游戏更新失败", Text(L"current_progress_text"));
+}
+
 TEST_F(MainWindowTest, TextsShowTheirFallbackForAnEmptyText) {
     struct Case {
         UINT message;

@@ -5,6 +5,7 @@ import os
 import subprocess
 
 from e2e import E2ETestCase
+from file_tree import tree
 
 TIMEOUT = 300
 
@@ -23,18 +24,6 @@ def make_game(root, seed):
         with open(path, "wb") as f:
             f.write(data)
     os.makedirs(os.path.join(root, "saves", "槽位"), exist_ok=True)
-
-
-def tree(root):
-    """Relative path -> bytes for every file, and the empty folders."""
-    found = {}
-    for folder, dirs, names in os.walk(root):
-        if not dirs and not names:
-            found[os.path.relpath(folder, root) + "/"] = b""
-        for name in names:
-            with open(os.path.join(folder, name), "rb") as f:
-                found[os.path.relpath(os.path.join(folder, name), root)] = f.read()
-    return found
 
 
 class WindowsPackerTest(E2ETestCase):

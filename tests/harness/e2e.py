@@ -12,7 +12,11 @@ PE32+ and the PE32 tree). Every test method gets a fresh Kit:
     kit.launcher_exe, kit.minizip_dll the launcher reporting to this tree's local collector
     kit.lay_out("launcher", game_info={...}, background=...)   see launcher_folder.py
     kit.serve(www)                    base URL of a local file server (routes: http_server.py);
-                                      request_log=path logs each request there (to count downloads)
+                                      request_log=path logs each request there (to count downloads);
+                                      transfer_log, connection_rate and corrupt as static_server.py
+    kit.serve_static(www, ...)        base URL of a lean static server (static_server.py): what a
+                                      CDN serves a chunk store from, with transfer logs, per-connection
+                                      caps and corrupted answers
     kit.local_collector(delay=0)      the collector the launcher reports to (local_stat.py)
     kit.start(exe, args) / kit.run(exe, args, timeout)         see wine_program.py
     kit.screen                        the X display (xscreen.py): find, wait, screenshot, click
@@ -40,6 +44,7 @@ import collector
 import http_server
 import launcher_folder
 import local_stat
+import static_server
 import wine_program
 from xscreen import XScreen
 
@@ -106,10 +111,13 @@ class Kit:
     def lay_out(self, name, exe=None, **options):
         return launcher_folder.lay_out(self.path(name), exe or self.launcher_exe, self.minizip_dll, **options)
 
-    def serve(self, root, https=False, certfile=None, keyfile=None, request_log=None):
+    def serve(self, root, https=False, certfile=None, keyfile=None, request_log=None, **options):
         port = http_server.start(self, root, https=https, certfile=certfile, keyfile=keyfile,
-                                 request_log=request_log)
+                                 request_log=request_log, **options)
         return f"{'https' if https else 'http'}://127.0.0.1:{port}"
+
+    def serve_static(self, root, **options):
+        return f"http://127.0.0.1:{static_server.start(self, root, **options)}"
 
     def collector(self, https=True, delay=0.0):
         """A collector on a free port: (URL of the report path, log path)."""

@@ -3,7 +3,9 @@
 Routes (GET and HEAD; <name> is a file below the served root folder):
   /files/<name>            the file, with Content-Length, an ETag and Last-Modified;
                            honours "Range: bytes=N-" (206 with Content-Range) and If-Range;
-                           a range that starts at the end of the file gets 416
+                           a range that starts at the end of the file gets 416; answers
+                           304 to an If-None-Match naming its ETag or, without that
+                           header, to an If-Modified-Since not older than the file
   /status/<code>           that status (404, 500, ...) with a short text body
   /chunked/<name>          the file in chunked encoding, no Content-Length
   /announce/<length>       200 with Content-Length: <length> and no body; closes
@@ -32,6 +34,14 @@ Routes (GET and HEAD; <name> is a file below the served root folder):
 start(..., request_log=path) appends one line per request to that file:
 "<method> <path> range=<Range header or -> if-range=<If-Range header or ->".
 
+start(..., transfer_log=path, connection_rate=B, corrupt={"/files/x": n}):
+the transfer log, the pace of the bodies of /files and /flaky and their
+corruption, as static_server.py has them (see transfer_faults.py); "sent"
+counts the body bytes of /files and /flaky.
+
+silent_port(ctx) gives a loopback port whose connections are accepted by the
+system and never answered (a host that is there and does not respond).
+
 One thread per connection, so a stalled request never holds up the others.
 Usage from a fixture: port = http_server.start(ctx, root_dir[, https=True, certfile=..., keyfile=...]).
 """
@@ -45,6 +55,8 @@ import threading
 import time
 import urllib.parse
 
+from transfer_faults import Corruptions, TransferLog, paced_send
+
 CHUNK = 64 * 1024
 
 
@@ -52,18 +64,28 @@ class _Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
     block_on_close = False
 
-    def __init__(self, address, root_dir, request_log=None):
+    def __init__(self, address, root_dir, request_log=None, transfer_log=None, connection_rate=None,
+                 corrupt=None):
         super().__init__(address, _Handler)
         self.root_dir = os.path.realpath(root_dir)
         self.stopping = threading.Event()
         self.request_log = request_log
+        self.transfer_log = TransferLog(transfer_log)
+        self.connection_rate = connection_rate
+        self.corruptions = Corruptions(corrupt)
         self.lock = threading.Lock()
         self.responses = {}  # URL -> responses sent so far
+        self.connections = 0
 
     def count_response(self, url):
         with self.lock:
             self.responses[url] = self.responses.get(url, 0) + 1
             return self.responses[url]
+
+    def next_connection(self):
+        with self.lock:
+            self.connections += 1
+            return self.connections
 
     def log_request(self, method, path, headers):
         if self.request_log is None:
@@ -74,9 +96,22 @@ class _Server(http.server.ThreadingHTTPServer):
 
 class _Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body go out in separate writes: with Nagle's algorithm a
+    # small body would wait for the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
+
+    def setup(self):
+        super().setup()
+        self.connection_id = self.server.next_connection()
+        self.status = None
+        self.sent = 0
 
     def log_message(self, fmt, *args):
         pass
+
+    def send_response(self, code, message=None):
+        self.status = code
+        super().send_response(code, message)
 
     def do_HEAD(self):
         self._route(send_body=False)
@@ -85,6 +120,23 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         self._route(send_body=True)
 
     def _route(self, send_body):
+        began = time.monotonic()
+        self.status, self.sent = None, 0
+        try:
+            self._answer(send_body)
+        finally:
+            self.server.transfer_log.write(urllib.parse.urlsplit(self.path).path, self.connection_id, began,
+                                           self.status, self.sent)
+
+    def _write_body(self, data):
+        """Writes body bytes, at the server's pace when it has one."""
+        if self.server.connection_rate:
+            self.sent += paced_send(self.wfile.write, data, self.server.connection_rate, self.server.stopping)
+        else:
+            self.wfile.write(data)
+            self.sent += len(data)
+
+    def _answer(self, send_body):
         self.server.log_request(self.command, self.path, self.headers)
         url = urllib.parse.urlsplit(self.path)
         parts = urllib.parse.unquote(url.path).strip("/").split("/", 2)
@@ -151,6 +203,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         # Two files written within one clock tick share their mtime; the inode tells them apart.
         etag = f'"{size:x}-{stat.st_ino:x}-{stat.st_mtime_ns:x}"'
         modified = email.utils.formatdate(stat.st_mtime, usegmt=True)
+        if self._not_modified(etag, stat.st_mtime):
+            self._send_headers(304, None, extra=[("ETag", etag), ("Last-Modified", modified)])
+            return
         start = self._range_start(size, etag, modified, honour_if_range) if honour_range else None
         if start is not None and start >= size:
             self._send_headers(416, 0, extra=[("Content-Range", f"bytes */{size}")])
@@ -166,13 +221,30 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if not send_body:
             return
         remaining = size - start if cut is None else min(cut, size - start)
+        corrupt = self.server.corruptions.take(urllib.parse.urlsplit(self.path).path)
         with open(path, "rb") as f:
             f.seek(start)
             while remaining > 0 and (block := f.read(min(CHUNK, remaining))):
-                self.wfile.write(block)
+                if corrupt:
+                    block = bytes([block[0] ^ 0xFF]) + block[1:]
+                    corrupt = False
+                self._write_body(block)
                 remaining -= len(block)
         if cut is not None and start + cut < size:
             self._cut(ending)
+
+    def _not_modified(self, etag, mtime):
+        if_none_match = self.headers.get("If-None-Match")
+        if if_none_match is not None:
+            return any(tag.strip() in (etag, "*") for tag in if_none_match.split(","))
+        if_modified_since = self.headers.get("If-Modified-Since")
+        if if_modified_since is None:
+            return False
+        try:
+            since = email.utils.parsedate_to_datetime(if_modified_since).timestamp()
+        except (TypeError, ValueError):
+            return False
+        return int(mtime) <= since
 
     def _range_start(self, size, etag, modified, honour_if_range):
         """The N of a "bytes=N-" range to honour, or None for the whole file."""
@@ -268,9 +340,10 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self._cut("reset")
 
 
-def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=None):
+def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=None, transfer_log=None,
+          connection_rate=None, corrupt=None):
     """Serves root_dir on a free loopback port until ctx's cleanup; returns the port."""
-    server = _Server(("127.0.0.1", 0), root_dir, request_log)
+    server = _Server(("127.0.0.1", 0), root_dir, request_log, transfer_log, connection_rate, corrupt)
     if https:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(certfile, keyfile)
@@ -283,6 +356,16 @@ def start(ctx, root_dir, https=False, certfile=None, keyfile=None, request_log=N
         server.stopping.set()
         server.shutdown()
         server.server_close()
+        server.transfer_log.close()
 
     ctx.on_cleanup(stop)
     return server.server_address[1]
+
+
+def silent_port(ctx):
+    """A loopback port that takes connections into its backlog and never answers."""
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(16)
+    ctx.on_cleanup(listener.close)
+    return listener.getsockname()[1]

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The built-in demo's two runs (scripts/demo sets up X and Wine first).
+"""The built-in demo's runs (scripts/demo sets up X and Wine first).
 
     run_demo.py --build-dir TREE --launcher EXE --screenshots DIR
 
@@ -10,11 +10,17 @@ tree's local telemetry collector. The first run downloads, extracts and
 starts the game; screenshots of the window are saved at the start,
 mid-download and after extraction, and of the demo game's own window once
 it has started. The second run finds the game installed and starts it at
-once, with no window. A summary closes.
+once, with no window. The third run installs the same game from a chunk
+store instead: korva-pack of the build machine packs and signs it, a
+static server caps each connection so that the install takes about ten
+seconds, and a second launcher folder names the store's latest.json and
+the publisher's key; screenshots at the start, mid-download and of the
+game. A summary closes.
 
 EXE is the launcher built for the local collector (<tree>/e2e/bin).
 """
 import argparse
+import json
 import os
 import shutil
 import sys
@@ -24,12 +30,15 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.abspath(os.path.join(here, "..", ".."))
 sys.path.insert(0, os.path.join(root, "tests", "harness"))
+import chunk_store  # noqa: E402
 import game_package  # noqa: E402
 from e2e import StandaloneKit, wait_until  # noqa: E402
 
 TITLE = "Korva游戏下载器"
 GAME_TITLE = "Korva 演示游戏"
 PACE_MS = 10_000
+# The chunked install's download takes about this long over its four connections.
+STORE_SECONDS = 10
 # Telemetry answers this late, so the window still shows 100 % for the
 # screenshot after extraction (the launcher closes once the report is done).
 COLLECTOR_DELAY = 3.0
@@ -38,26 +47,47 @@ START_PATH = "DemoGame\\DemoGame.exe"
 TIMEOUT = 300
 
 
-def make_package(tree, work):
-    www = os.path.join(work, "www")
-    os.makedirs(www)
-    path = os.path.join(www, "GameSetup.zip")
-    size = game_package.make_package(path, {
+def demo_files(tree):
+    return {
         "DemoGame/DemoGame.exe": os.path.join(tree, "demo", "DemoGame.exe"),
         "DemoGame/readme.txt": "Demo game for the Korva launcher\n演示游戏\n".encode("utf-8"),
         "DemoGame/data/level1.bin": os.urandom(12 * 1024 * 1024),
         "DemoGame/data/level2.bin": os.urandom(12 * 1024 * 1024),
-    })
+    }
+
+
+def make_package(files, work):
+    www = os.path.join(work, "www")
+    os.makedirs(www)
+    path = os.path.join(www, "GameSetup.zip")
+    size = game_package.make_package(path, files)
     return www, size
 
 
-class FirstRun:
-    """Runs the launcher on a fresh folder, taking screenshots on the way."""
+def make_store(kit, files, work):
+    """The demo game packed and signed into a store; (store folder, publisher_key, store bytes)."""
+    game = os.path.join(work, "store-game")
+    for name, source in files.items():
+        path = os.path.join(game, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if isinstance(source, bytes):
+            with open(path, "wb") as f:
+                f.write(source)
+        else:
+            shutil.copy(source, path)
+    www = os.path.join(work, "store-www")
+    store = os.path.join(www, "demo")
+    key = chunk_store.make_key(os.path.join(work, "publisher.pem"))
+    publisher_key = chunk_store.pack(kit.host_program("korva-pack"), game, store, "1.0", key)
+    size = sum(os.path.getsize(os.path.join(d, n)) for d, _, names in os.walk(store) for n in names)
+    return www, publisher_key, size
 
-    def __init__(self, kit, folder, size, screenshots):
+
+class Shots:
+    """Screenshots of a run's windows, noted for the summary."""
+
+    def __init__(self, kit, screenshots):
         self.kit = kit
-        self.folder = folder
-        self.size = size
         self.screenshots = screenshots
         self.shots = []
 
@@ -68,6 +98,23 @@ class FirstRun:
             return
         path = screen.screenshot(window).save_png(os.path.join(self.screenshots, name + ".png"))
         self.shots.append((name, path, note))
+
+    def shoot_game(self, name):
+        try:
+            game_window = self.kit.screen.wait_for(title=GAME_TITLE, timeout=20)
+            time.sleep(0.5)
+            self.shoot(game_window, name)
+        except TimeoutError:
+            self.shots.append((name, None, "no game window seen"))
+
+
+class FirstRun(Shots):
+    """Runs the launcher on a fresh folder, taking screenshots on the way."""
+
+    def __init__(self, kit, folder, size, screenshots):
+        super().__init__(kit, screenshots)
+        self.folder = folder
+        self.size = size
 
     def run(self):
         program = self.kit.start(self.folder.exe, LAUNCH_ARGS, cwd=self.kit.tmpdir)
@@ -84,13 +131,47 @@ class FirstRun:
             time.sleep(0.3)  # the repaint at 100 %
             self.shoot(window, "3-extracted")
         code = program.wait(TIMEOUT)
-        try:
-            game_window = screen.wait_for(title=GAME_TITLE, timeout=20)
-            time.sleep(0.5)
-            self.shoot(game_window, "4-game-started")
-        except TimeoutError:
-            self.shots.append(("4-game-started", None, "no game window seen"))
+        self.shoot_game("4-game-started")
         return code, program.output()
+
+
+class StoreRun(Shots):
+    """Runs the launcher on a folder naming a chunk store, taking screenshots on the way."""
+
+    def __init__(self, kit, folder, chunks, screenshots):
+        super().__init__(kit, screenshots)
+        self.folder = folder
+        self.chunks = chunks
+
+    def recorded(self):
+        try:
+            with open(os.path.join(self.folder.game_dir, ".korva", "install.journal"), encoding="ascii") as f:
+                return len(f.read().splitlines()) - 1
+        except OSError:
+            return 0
+
+    def run(self):
+        program = self.kit.start(self.folder.exe, LAUNCH_ARGS, cwd=self.kit.tmpdir)
+        window = self.kit.screen.wait_for(title=TITLE, timeout=120)
+        time.sleep(1.0)
+        self.shoot(window, "5-store-start")
+        if wait_until(lambda: self.recorded() >= self.chunks // 2 or not program.running(), TIMEOUT):
+            self.shoot(window, "6-store-downloading", "%d of %d chunks in place" % (self.recorded(), self.chunks))
+        code = program.wait(TIMEOUT)
+        self.shoot_game("7-store-game-started")
+        return code, program.output()
+
+
+def most_at_once(log_path):
+    """The most transfers of the static server's log that overlapped."""
+    with open(log_path, encoding="utf-8") as f:
+        entries = [json.loads(line) for line in f]
+    edges = sorted([(e["start"], 1) for e in entries] + [(e["end"], -1) for e in entries])
+    most = current = 0
+    for _, step in edges:
+        current += step
+        most = max(most, current)
+    return most, sum(e["sent"] for e in entries)
 
 
 def game_record(folder):
@@ -107,7 +188,7 @@ def play_events(log_path):
     return [e for e in StandaloneKit.stat_events(log_path) if e.get("action") == "playvane_launcher_game_play"]
 
 
-def print_summary(runs, second_window, first, screenshots):
+def print_summary(runs, second_window, shots, screenshots):
     print("== Summary")
     for label, code, record, events in runs:
         print(f"{label}: exit code {code}")
@@ -119,7 +200,7 @@ def print_summary(runs, second_window, first, screenshots):
             print("  no play event received")
     print(f"second run showed a window: {'yes' if second_window else 'no'}")
     print(f"screenshots in {screenshots}:")
-    for shot, path, note in first.shots:
+    for shot, path, note in shots:
         print(f"  {shot}: {path or '-'}{'  (' + note + ')' if note else ''}")
 
 
@@ -135,7 +216,8 @@ def main():
     kit = StandaloneKit(args.build_dir, tempfile.mkdtemp(prefix="launcher-demo-"))
     kit.on_cleanup(lambda: shutil.rmtree(kit.tmpdir, ignore_errors=True))
     try:
-        www, size = make_package(kit.build_dir, kit.tmpdir)
+        files = demo_files(kit.build_dir)
+        www, size = make_package(files, kit.tmpdir)
         base = kit.serve(www)
         endpoint = kit.local_collector(delay=COLLECTOR_DELAY)
         folder = kit.lay_out("launcher", exe=args.launcher,
@@ -170,10 +252,31 @@ def main():
         second_events = play_events(endpoint.log_path)[len(events):]
         second_window = bool(maps.mapped(wm_class=name))
 
-        print_summary([("first run", code, record, events), ("second run", second_code, second_record, second_events)],
-                      second_window, first, args.screenshots)
+        print("== Third run: the same game from a signed chunk store")
+        store_www, publisher_key, store_size = make_store(kit, files, kit.tmpdir)
+        chunks = len(chunk_store.read_manifest(os.path.join(store_www, "demo")).chunks)
+        transfers = kit.path("store-transfers.jsonl")
+        rate = store_size // (STORE_SECONDS * 4)
+        store_base = kit.serve_static(store_www, transfer_log=transfers, connection_rate=rate)
+        store_folder = kit.lay_out("launcher-store", exe=args.launcher,
+                                   game_info={"game_id": "demo-2", "manifest_url": f"{store_base}/demo/latest.json",
+                                              "publisher_key": publisher_key, "start_path": START_PATH},
+                                   background=os.path.join(here, "demo_background.png"))
+        print(f"   store {store_size / 1048576:.1f} MiB in {chunks} chunks, signed; each connection held to "
+              f"{rate / 1024:.0f} KiB/s")
+        third = StoreRun(kit, store_folder, chunks, args.screenshots)
+        third_code, _ = third.run()
+        third_record = game_record(store_folder)
+        third_events = play_events(endpoint.log_path)[len(events) + len(second_events):]
+        at_once, fetched = most_at_once(transfers)
+        print(f"fetched {fetched} bytes of a store of {store_size}, over {at_once} connections at once")
+
+        print_summary([("first run", code, record, events), ("second run", second_code, second_record, second_events),
+                       ("third run", third_code, third_record, third_events)],
+                      second_window, first.shots + third.shots, args.screenshots)
         ok = (code == 0 and record is not None and len(events) == 1
-              and second_code == 0 and second_record is not None and len(second_events) == 1 and not second_window)
+              and second_code == 0 and second_record is not None and len(second_events) == 1 and not second_window
+              and third_code == 0 and third_record is not None and len(third_events) == 1)
     finally:
         kit.close()
     return 0 if ok else 1
