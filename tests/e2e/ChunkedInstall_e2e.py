@@ -169,12 +169,13 @@ class ChunkedInstallTest(E2ETestCase):
         return [e for e in transfers(self.transfer_log, "/store/chunks/") if since <= e["start"] < until]
 
     def assert_installed(self, folder):
+        # The game writes its record aside first: the tree is read once it is done.
+        self.assertTrue(wait_until(lambda: os.path.exists(folder.game_file(RECORD)), 30), "the game never started")
         self.assertEqual(tree(self.game), tree(folder.game_dir, skip={".korva", RECORD}))
         with open(os.path.join(folder.game_dir, ".korva", "installed.json"), encoding="utf-8") as f:
             self.assertEqual("1.0", json.load(f)["version"])
         for left in (".korva-install-incomplete", os.path.join(".korva", "install.journal")):
             self.assertFalse(os.path.exists(os.path.join(folder.game_dir, left)), left)
-        self.assertTrue(wait_until(lambda: os.path.exists(folder.game_file(RECORD)), 30), "the game never started")
 
     # -- the tests
 

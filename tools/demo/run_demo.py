@@ -31,6 +31,7 @@ here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.abspath(os.path.join(here, "..", ".."))
 sys.path.insert(0, os.path.join(root, "tests", "harness"))
 import chunk_store  # noqa: E402
+import file_tree  # noqa: E402
 import game_package  # noqa: E402
 from e2e import StandaloneKit, wait_until  # noqa: E402
 
@@ -67,14 +68,7 @@ def make_package(files, work):
 def make_store(kit, files, work):
     """The demo game packed and signed into a store; (store folder, publisher_key, store bytes)."""
     game = os.path.join(work, "store-game")
-    for name, source in files.items():
-        path = os.path.join(game, *name.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        if isinstance(source, bytes):
-            with open(path, "wb") as f:
-                f.write(source)
-        else:
-            shutil.copy(source, path)
+    file_tree.write_tree(game, files)
     www = os.path.join(work, "store-www")
     store = os.path.join(www, "demo")
     key = chunk_store.make_key(os.path.join(work, "publisher.pem"))
