@@ -31,9 +31,7 @@ UPDATE_RATE = 256 * 1024
 
 def write_version(game, version, files, level2):
     """The demo game's files as `version`: its own readme, and level2.bin as given."""
-    readme = f"Demo game for the Korva launcher, version {version}
-演示游戏
-".encode("utf-8")
+    readme = f"Demo game for the Korva launcher, version {version}\n演示游戏\n".encode("utf-8")
     write_tree(game, dict(files, **{"DemoGame/readme.txt": readme, "DemoGame/data/level2.bin": level2}))
 
 
