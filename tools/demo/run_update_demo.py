@@ -44,7 +44,7 @@ def run_launcher(kit, folder, screenshots=None, shots=None):
                 window = kit.screen.wait_for(title=TITLE, timeout=60)
                 time.sleep(1.0)
                 if kit.screen.is_mapped(window):
-                    shots.append(kit.screen.screenshot(window).save_png(os.path.join(screenshots, "5-updating.png")))
+                    shots.append(kit.screen.screenshot(window).save_png(os.path.join(screenshots, "8-updating.png")))
             except TimeoutError:
                 pass
         code = program.wait(TIMEOUT)
