@@ -14,7 +14,8 @@ ResourcePathScope::ResourcePathScope(const std::wstring& path) : path_(path) {
 ResourcePathScope::ResourcePathScope(const std::wstring& folderName, const Files& files)
     : ResourcePathScope(testenv::MakeTempSubdir(folderName) + L"\\") {
     for (const auto& file : files) {
-        EXPECT_TRUE(testenv::WriteFileBytes(path_ + file.first, testenv::Utf8(file.second))) << testenv::Utf8(file.first);
+        const bool written = testenv::WriteFileBytes(path_ + file.first, testenv::Utf8(file.second));
+        EXPECT_TRUE(written) << testenv::Utf8(file.first);
     }
 }
 
