@@ -35,7 +35,8 @@ const std::string kGoodMembers = "\"format\":1,\"version\":\"1.2.0\",\"manifest\
 // The pointer a publisher writes around `payload`; it must read back.
 StorePointer Published(const std::string& payload, const std::string& signatureDer) {
     StorePointer pointer;
-    EXPECT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signatureDer), pointer));
+    EXPECT_EQ(StoreError::Ok,
+              chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signatureDer), pointer));
     return pointer;
 }
 
@@ -47,8 +48,7 @@ TEST(StorePointer, WrittenPointerReadsBackFieldForField) {
     std::string payload = chunkstore::MakePointerPayload("1.2.0", 4096, digest);
     EXPECT_EQ(testkeys::kSignedPayload, payload);
     for (std::string signature : {std::string(), testkeys::DerOf(testkeys::kPayloadSignatures[0])}) {
-        StorePointer pointer;
-        ASSERT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signature), pointer));
+        StorePointer pointer = Published(payload, signature);
         EXPECT_EQ("1.2.0", pointer.version);
         EXPECT_EQ("manifests/1.2.0-b94d27b9934d3e08.manifest", pointer.manifestName);
         EXPECT_EQ(4096u, pointer.manifestBytes);
@@ -64,7 +64,9 @@ TEST(StorePointer, HostilePointersEndInTheirRefusal) {
         members.replace(members.find(from), from.size(), to);
         return PointerWithPayload(Payload(members));
     };
-    const std::string good = PointerWithPayload(Payload(kGoodMembers));
+    const std::string goodPayload = Payload(kGoodMembers);
+    auto goodWith = [&](const std::string& extra) { return PointerWithPayload(goodPayload, extra); };
+    const std::string good = goodWith("");
     const struct {
         const char* name;
         std::string text;
@@ -77,15 +79,12 @@ TEST(StorePointer, HostilePointersEndInTheirRefusal) {
         {"too large", std::string(70000, ' ') + good, StoreError::PointerTooLarge},
         {"no payload", "{\"signature\": \"MEUC\"}", StoreError::PointerBadField},
         {"payload not a string", "{\"payload\": {}}", StoreError::PointerBadField},
-        {"unknown member", PointerWithPayload(Payload(kGoodMembers), ", \"mirror\": \"x\""), StoreError::PointerBadField},
-        {"payload twice", PointerWithPayload(Payload(kGoodMembers), ", \"payload\": \"{}\""), StoreError::PointerBadField},
-        {"signature not base64", PointerWithPayload(Payload(kGoodMembers), ", \"signature\": \"M E\""),
-         StoreError::SignatureMalformed},
-        {"signature empty", PointerWithPayload(Payload(kGoodMembers), ", \"signature\": \"\""),
-         StoreError::SignatureMalformed},
+        {"unknown member", goodWith(", \"mirror\": \"x\""), StoreError::PointerBadField},
+        {"payload twice", goodWith(", \"payload\": \"{}\""), StoreError::PointerBadField},
+        {"signature not base64", goodWith(", \"signature\": \"M E\""), StoreError::SignatureMalformed},
+        {"signature empty", goodWith(", \"signature\": \"\""), StoreError::SignatureMalformed},
         {"payload not JSON", PointerWithPayload("version 1.2.0"), StoreError::PointerNotJson},
-        {"payload with a control character", PointerWithPayload(Payload(kGoodMembers) + "\\n"),
-         StoreError::PointerNotJson},
+        {"payload with a control character", PointerWithPayload(goodPayload + "\\n"), StoreError::PointerNotJson},
         {"payload member missing", payloadWith(",\"size\":4096", ""), StoreError::PointerBadField},
         {"payload member unknown", payloadWith("\"format\":1", "\"format\":1,\"expires\":0"), StoreError::PointerBadField},
         {"payload member twice", payloadWith("\"format\":1", "\"format\":1,\"format\":1"), StoreError::PointerBadField},
@@ -138,7 +137,8 @@ TEST(StorePointer, SignatureHoldsOnlyForItsPayloadAndKey) {
         {"signature with a padded s", signedPointer, StoreError::Ok},
         {"signature of full-length r and s", Published(payload, testkeys::DerOf(testkeys::kPayloadSignatures[1])),
          StoreError::Ok},
-        {"signature with a short r", Published(payload, testkeys::DerOf(testkeys::kPayloadSignatures[2])), StoreError::Ok},
+        {"signature with a short r", Published(payload, testkeys::DerOf(testkeys::kPayloadSignatures[2])),
+         StoreError::Ok},
         {"another publisher's key", signedPointer, StoreError::SignatureMismatch, testkeys::kOtherPublicKey},
         {"tampered payload", Published(tampered, paddedS), StoreError::SignatureMismatch},
         {"unsigned", Published(payload, ""), StoreError::PointerUnsigned},
@@ -196,7 +196,8 @@ TEST(StorePointer, ManifestMustBeTheOneThePointerPins) {
         SCOPED_TRACE(c.name);
         StorePointer pointer = Published(chunkstore::MakePointerPayload(c.pointerVersion, bytes.size(), digest), "");
         chunkstore::Manifest manifest;
-        EXPECT_EQ(c.expected, chunkstore::ReadPinnedManifest(pointer, testkit::BytesOf(c.bytes), c.bytes.size(), manifest));
+        EXPECT_EQ(c.expected,
+                  chunkstore::ReadPinnedManifest(pointer, testkit::BytesOf(c.bytes), c.bytes.size(), manifest));
         EXPECT_EQ(c.expected == StoreError::Ok ? "2.0" : "", manifest.version);
     }
 }
