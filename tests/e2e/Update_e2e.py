@@ -121,9 +121,7 @@ class UpdateTest(StoreTestCase):
         return {chunk_id(e) for e in self.transfers(f"/files/{store}/chunks/", since)}
 
     def assert_player_files(self, folder):
-        for name, data in PLAYER_FILES.items():
-            with open(os.path.join(folder.game_dir, *name.split("/")), "rb") as f:
-                self.assertEqual(data, f.read(), name)
+        self.assertEqual(PLAYER_FILES, {n: d for n, d in tree(folder.game_dir).items() if n in PLAYER_FILES})
 
     # -- the tests
 

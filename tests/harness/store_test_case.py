@@ -1,20 +1,10 @@
-"""What the chunk store end-to-end tests share: stores packed once per test
-class, launcher folders whose game comes from a manifest_url, runs to the
-game's start, and the server's transfer log.
-
-    class SomeTest(StoreTestCase):
-        GAME_ID = "e2e-some"
-        KEPT = {"saves"}                   paths of the Game folder no version lists (player files)
-        @classmethod
-        def make_stores(cls, kit): ...     once per class, with cls.shared, cls.www, cls.korva_pack set
-    base = self.serve()                    static_server.py on cls.www (serve=self.kit.serve for
-                                           http_server.py), its transfers logged to self.transfer_log
-    folder = self.lay_out(url, name="启动器", **more_game_info)
-    code = self.run_launcher(folder, args)   the launcher's exit code; asserts the game started
-    self.assert_installed(folder, game, version)   Game holds exactly the files of the folder `game`
-    self.transfers(prefix, since=0.0, until=inf)   the logged transfers that began in that span
-    chunk_id(entry)                        the id (hex) of the chunk a transfer fetched
-"""
+"""The base of the chunk store end-to-end tests. A subclass sets GAME_ID, KEPT
+(paths of Game no version lists: player files) and make_stores(kit), which
+packs its stores into cls.www once per class (cls.shared, cls.korva_pack are
+set). serve() starts static_server.py on cls.www (serve=self.kit.serve:
+http_server.py) logging to self.transfer_log, which transfers() reads back;
+run_launcher() asserts the game started, assert_installed() that Game holds
+exactly a version's files and nothing of an unfinished install or update."""
 import json
 import os
 import shutil
@@ -48,10 +38,6 @@ class StoreTestCase(E2ETestCase):
         cls.www = os.path.join(cls.shared, "www")
         cls.korva_pack = kit.host_program("korva-pack")
         cls.make_stores(kit)
-
-    @classmethod
-    def make_stores(cls, kit):
-        raise NotImplementedError
 
     def serve(self, serve=None, **options):
         self.transfer_log = self.kit.path(f"transfers-{time.monotonic_ns()}.jsonl")
