@@ -16,6 +16,7 @@
 #include "UpdatePlan.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -92,9 +93,9 @@ ChunkedInstallOutcome GameUpdate::Run(const UpdateCheck& check, bool verifyAll) 
 }
 
 ChunkedInstallOutcome GameUpdate::ReadInstalled() {
-    std::string bytes;
-    if (!ReadInstalledVersion(gameDir_, record_) || !ReadInstalledManifest(gameDir_, record_, bytes) ||
-        chunkstore::DecodeManifest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), installed_) !=
+    if (!ReadInstalledVersion(gameDir_, record_) || !ReadInstalledManifest(gameDir_, record_, installedBytes_) ||
+        chunkstore::DecodeManifest(reinterpret_cast<const uint8_t*>(installedBytes_.data()), installedBytes_.size(),
+                                   installed_) !=
             chunkstore::StoreError::Ok) {
         TRACE_LOG_AS(kUpdateFunction, TRACE_LEVEL_ERROR, L"installed version unreadable");
         return ChunkedInstallOutcome::Failed;
@@ -108,8 +109,8 @@ ChunkedInstallOutcome GameUpdate::ReadNext(const UpdateCheck& check) {
     if (check.outcome != UpdateCheckOutcome::NewVersion) {
         next_ = installed_;
         nextRecord_ = record_;
-        return ReadInstalledManifest(gameDir_, record_, nextBytes_) ? ChunkedInstallOutcome::Installed
-                                                                   : ChunkedInstallOutcome::Failed;
+        nextBytes_ = std::move(installedBytes_);
+        return ChunkedInstallOutcome::Installed;
     }
     const chunkstore::StorePointer& pointer = check.pointer;
     StoreFetcher fetcher(settings_.receiveTimeoutMs, settings_.fetchBudgetMs);

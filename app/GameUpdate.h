@@ -60,6 +60,7 @@ private:
     InstalledVersion record_;
     chunkstore::Manifest installed_;
     InstalledVersion nextRecord_;
+    std::string installedBytes_;  // the installed manifest as read, until a repair takes it as the next one
     std::string nextBytes_;
     chunkstore::Manifest next_;
     SwitchJournal journal_;

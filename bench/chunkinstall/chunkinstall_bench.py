@@ -15,7 +15,6 @@ machine; a deflated zip). Prints each figure and the ratios side by side:
     (./run sets up X and Wine)
 """
 import argparse
-import json
 import os
 import random
 import shutil
@@ -29,6 +28,7 @@ root = os.path.abspath(os.path.join(here, "..", ".."))
 sys.path.insert(0, os.path.join(root, "tests", "harness"))
 import chunk_store  # noqa: E402
 from e2e import StandaloneKit, wait_until  # noqa: E402
+from transfer_faults import read_transfers  # noqa: E402
 
 MIB = 1024 * 1024
 TIMEOUT = 900
@@ -113,11 +113,6 @@ class Bench:
         return took
 
     @staticmethod
-    def transfers(log):
-        with open(log, encoding="utf-8") as f:
-            return [json.loads(line) for line in f]
-
-    @staticmethod
     def throughput(entries):
         """Body bytes per second from the first request's start to the last one's end."""
         span = max(e["end"] for e in entries) - min(e["start"] for e in entries)
@@ -181,7 +176,7 @@ def main():
                                                                 file_size=full["package"])))
             base, log = bench.serve(full["www"])
             store_times.append(bench.start_to_game(bench.launcher(manifest_url=f"{base}/store/latest.json")))
-            fetched.append(sum(e["sent"] for e in bench.transfers(log)))
+            fetched.append(sum(e["sent"] for e in read_transfers(log)))
         print(f"start to game, package (download and extraction): {min(zip_times):7.2f} s (best of {args.rounds})")
         print(f"start to game, chunked:                          {min(store_times):7.2f} s (best of {args.rounds})")
         print(f"bytes fetched, chunked: {max(fetched)} of a store of {full['store_bytes']} bytes")
@@ -189,20 +184,20 @@ def main():
         capped = results["capped"]
         base, log = bench.serve(capped["www"], rate=MIB)
         bench.start_to_game(bench.launcher(game_url=f"{base}/GameSetup.zip"))
-        zip_rate = bench.throughput(bench.transfers(log))
+        zip_rate = bench.throughput(read_transfers(log))
         base, log = bench.serve(capped["www"], rate=MIB)
         bench.start_to_game(bench.launcher(manifest_url=f"{base}/store/latest.json"))
-        store_rate = bench.throughput([e for e in bench.transfers(log) if "/chunks/" in e["path"]])
+        store_rate = bench.throughput([e for e in read_transfers(log) if "/chunks/" in e["path"]])
         print(f"throughput at 1 MiB/s per connection, package: {zip_rate / MIB:6.2f} MiB/s")
         print(f"throughput at 1 MiB/s per connection, chunked: {store_rate / MIB:6.2f} MiB/s")
 
         bench.store = capped["store"]
         base, log = bench.serve(capped["www"], rate=4 * MIB)
         bench.start_to_game(bench.launcher(manifest_url=f"{base}/store/latest.json"))
-        clean = sum(e["sent"] for e in bench.transfers(log))
+        clean = sum(e["sent"] for e in read_transfers(log))
         base, log = bench.serve(capped["www"], rate=4 * MIB)
         _, at_kill = bench.killed_and_resumed(f"{base}/store/latest.json", capped["chunk_bytes"])
-        resumed = sum(e["sent"] for e in bench.transfers(log))
+        resumed = sum(e["sent"] for e in read_transfers(log))
         print(f"bytes fetched, clean install: {clean}; killed with {at_kill} chunk bytes recorded and "
               f"started again: {resumed}")
 

@@ -211,6 +211,25 @@ protected:
         return report;
     }
 
+    // The checks of a failure that reached the window: its reason, shown
+    // before the play event "0" of `gameId` was sent (none when it is "").
+    void ExpectFailureShownThenReported(const FlowResult& flow, const std::wstring& reason, size_t before,
+                                        const std::string& gameId) {
+        ASSERT_TRUE(flow.childExited);
+        ASSERT_FALSE(flow.messages.empty());
+        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
+        EXPECT_EQ(reason, flow.messages.back().text);
+        EXPECT_EQ(before, flow.messages.back().value) << "the play event came before the reason";
+        EXPECT_FALSE(flow.Received(WM_CLOSE));
+        if (gameId.empty()) {
+            EXPECT_EQ(before, PlayEvents().size()) << "no configuration names a game to report on";
+            return;
+        }
+        StatReport report = OnePlayEventSince(before);
+        EXPECT_EQ("0", report.extdata["is_success"]);
+        EXPECT_EQ(gameId, report.extdata["game_id"]);
+    }
+
     static std::string Config(const std::string& members) { return "{\"GameInfo\": {" + members + "}}"; }
 
     // A launcher for the stand-in game served at `route`; `more` adds members.
@@ -261,24 +280,6 @@ public:
 private:
     const wchar_t* name_;
 };
-
-// The checks of a failure that reached the window: its reason, shown before
-// the play event "0" of `gameId` was sent.
-void ExpectFailureShownThenReported(const FlowResult& flow, const std::wstring& reason, size_t before,
-                                    const std::string& gameId) {
-    ASSERT_TRUE(flow.childExited);
-    ASSERT_FALSE(flow.messages.empty());
-    EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-    EXPECT_EQ(reason, flow.messages.back().text);
-    EXPECT_EQ(before, flow.messages.back().value) << "the play event came before the reason";
-    EXPECT_FALSE(flow.Received(WM_CLOSE));
-    std::vector<CollectedRequest> requests = ReadCollectorLog(testenv::Var(L"COLLECTOR_LOG"));
-    ASSERT_EQ(before + 1, requests.size());
-    StatReport report;
-    ASSERT_TRUE(ParseStatReport(requests.back().body, report));
-    EXPECT_EQ("0", report.extdata["is_success"]);
-    EXPECT_EQ(gameId, report.extdata["game_id"]);
-}
 
 }  // namespace
 
@@ -454,22 +455,12 @@ TEST_F(LauncherFlowTest, AConfigurationThatCannotServeAnInstallStopsBeforeAnythi
         ChildSetting reportWait(L"LAUNCHER_REPORT_WAIT_MS", c.hasConfig ? nullptr : L"1500");
         FlowResult flow = RunLauncher(folder, L"");
 
-        ASSERT_TRUE(flow.childExited);
+        ExpectFailureShownThenReported(flow, c.reason, before, c.hasConfig ? "g-11" : "");
         ASSERT_EQ(3u, flow.messages.size());
         EXPECT_EQ(static_cast<UINT>(WM_GAME_TOTAL_SIZE), flow.messages[0].id);
         EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), flow.messages[1].id);
-        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages[2].id);
-        EXPECT_EQ(c.reason, flow.messages[2].text);
-        EXPECT_EQ(before, flow.messages[2].value) << "the play event came before the reason";
         EXPECT_EQ(testenv::ReadFileBytes(folder + L"\\Game\\keep.txt"), "old install");
         EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
-        if (!c.hasConfig) {
-            EXPECT_EQ(before, PlayEvents().size()) << "no configuration names a game to report on";
-        } else {
-            StatReport report = OnePlayEventSince(before);
-            EXPECT_EQ("0", report.extdata["is_success"]);
-            EXPECT_EQ("g-11", report.extdata["game_id"]);
-        }
     }
 }
 
@@ -498,21 +489,13 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
 
         FlowResult flow = RunLauncher(folder, L"");
 
-        ASSERT_TRUE(flow.childExited);
-        ASSERT_FALSE(flow.messages.empty());
-        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-        EXPECT_EQ(c.reason, flow.messages.back().text);
-        EXPECT_EQ(before, flow.messages.back().value) << "the play event came before the reason";
+        ExpectFailureShownThenReported(flow, c.reason, before, "g-9");
         EXPECT_EQ(&c.reason == &installFailed, HasTraceFunction(flow, L"DownloadInstallManager::DecompressionGame"));
-        EXPECT_FALSE(flow.Received(WM_CLOSE));
         EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
         EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
         // Only an extraction that began leaves the folder marked half installed.
         EXPECT_EQ(&c.reason == &installFailed, IsInstallIncomplete(folder + L"\\Game"));
         EXPECT_TRUE(GameRecord(folder).empty());
-        StatReport report = OnePlayEventSince(before);
-        EXPECT_EQ("0", report.extdata["is_success"]);
-        EXPECT_EQ("g-9", report.extdata["game_id"]);
     }
 }
 
@@ -521,27 +504,19 @@ TEST_F(LauncherFlowTest, FailedDownloadsAndPackagesEndWithTheirOwnReason) {
 // shortened to 1 s and the stall budget to 3 s the download fails after the
 // read retries and before the reopens are spent, as any failed download does.
 TEST_F(LauncherFlowTest, SilentConnectionEndsTheDownloadWithAFailure) {
-    std::wstring folder = MakeLauncher(L"stall", Config(R"("start_path": "bin\\fakegame.exe", "game_id": "g-5",
-        "game_url": ")" + ServerUrl("/stall/100000/game.zip") + "\""));
+    std::wstring folder = MakeGameLauncher(L"stall", "/stall/100000/game.zip", "g-5");
     size_t before = PlayEvents().size();
 
     ChildSetting receiveTimeout(L"LAUNCHER_RECEIVE_TIMEOUT_MS", L"1000");
     ChildSetting stallBudget(L"LAUNCHER_STALL_BUDGET_MS", L"3000");
     FlowResult flow = RunLauncher(folder, L"", 20000);
 
-    ASSERT_TRUE(flow.childExited);
-    ASSERT_FALSE(flow.messages.empty());
-    EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-    EXPECT_FALSE(flow.messages.back().text.empty());
+    ExpectFailureShownThenReported(flow, L"游戏下载失败，请检查网络后重新打开启动器", before, "g-5");
     EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
-    EXPECT_FALSE(flow.Received(WM_CLOSE));
     EXPECT_TRUE(HasTraceMessage(flow, L"InternetReadFile failed! lasterror:", true));
     EXPECT_TRUE(HasTraceMessage(flow, L"Download stalled!", true));
     EXPECT_FALSE(HasTraceMessage(flow, L"Body ended early!", true));
     EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
-    StatReport report = OnePlayEventSince(before);
-    EXPECT_EQ("0", report.extdata["is_success"]);
-    EXPECT_EQ("g-5", report.extdata["game_id"]);
 }
 
 TEST_F(LauncherFlowTest, ZeroContentLengthReplacesTheConfiguredTotalText) {
@@ -617,21 +592,19 @@ TEST_F(LauncherFlowTest, PackageChecksumDecidesBeforeExtraction) {
         FlowResult flow = RunLauncher(folder, L"");
 
         ASSERT_TRUE(flow.childExited);
-        ASSERT_FALSE(flow.messages.empty());
-        EXPECT_EQ(installs, flow.Received(WM_CLOSE));
         EXPECT_EQ(installs, PathExists(folder + L"\\Game\\data\\readme.txt"));
         EXPECT_FALSE(PathExists(folder + L"\\Game\\GameSetup.zip"));
         EXPECT_EQ(c.reason == &malformed, HasTraceMessage(flow, L"sha256格式错误！"));
         EXPECT_EQ(c.reason != &malformed, flow.Received(WM_GAME_PROGRESS)) << "downloaded or not";
-        StatReport report = OnePlayEventSince(before);
-        EXPECT_EQ(installs ? "1" : "0", report.extdata["is_success"]);
-        if (!installs) {
-            EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-            EXPECT_EQ(*c.reason, flow.messages.back().text);
-            EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
-            EXPECT_FALSE(PathExists(folder + L"\\Game\\bin"));
-            EXPECT_FALSE(IsInstallIncomplete(folder + L"\\Game"));
+        if (installs) {
+            EXPECT_TRUE(flow.Received(WM_CLOSE));
+            EXPECT_EQ("1", OnePlayEventSince(before).extdata["is_success"]);
+            continue;
         }
+        ExpectFailureShownThenReported(flow, *c.reason, before, "g-3");
+        EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
+        EXPECT_FALSE(PathExists(folder + L"\\Game\\bin"));
+        EXPECT_FALSE(IsInstallIncomplete(folder + L"\\Game"));
         if (c.reason == &mismatch) {
             EXPECT_TRUE(HasTraceMessage(flow, L"package sha256 mismatch! expected:" + AnsiToWide(wrong) +
                                                   L", actual:" + AnsiToWide(digest)));
@@ -659,10 +632,7 @@ TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
         ChildSetting freeBytes(L"LAUNCHER_FREE_BYTES", c.freeBytes);
         FlowResult flow = RunLauncher(folder, L"");
 
-        ASSERT_TRUE(flow.childExited);
-        ASSERT_FALSE(flow.messages.empty());
-        EXPECT_EQ(static_cast<UINT>(WM_GAME_INSTALL_FAILED), flow.messages.back().id);
-        EXPECT_EQ(L"磁盘空间不足，请清理磁盘后重新打开启动器", flow.messages.back().text);
+        ExpectFailureShownThenReported(flow, L"磁盘空间不足，请清理磁盘后重新打开启动器", before, "g-4");
         EXPECT_FALSE(flow.Received(WM_GAME_UNZIP_DONE));
         const std::wstring shortfall = L"Not enough disk space! free:" + std::wstring(c.freeBytes) + L",";
         bool logged = false;
@@ -672,7 +642,6 @@ TEST_F(LauncherFlowTest, TooLittleDiskSpaceEndsTheInstallBeforeWriting) {
         EXPECT_TRUE(logged);
         EXPECT_TRUE(PathExists(folder + L"\\Game"));
         EXPECT_TRUE(fs::is_empty(fs::path(folder) / L"Game")) << "no package, no entry, no marker";
-        EXPECT_EQ("0", OnePlayEventSince(before).extdata["is_success"]);
     }
 }
 

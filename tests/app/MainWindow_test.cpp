@@ -40,7 +40,11 @@ protected:
     Orvel::CControlUI* Control(const wchar_t* name) { return window.PaintManager().ControlByName(name); }
     std::wstring Text(const wchar_t* name) { return Control(name)->Text().Data(); }
     int ProgressValue() { return static_cast<Orvel::CProgressUI*>(Control(L"progress")->CastTo(L"Progress"))->Value(); }
-    bool CloseEnabled() { return Control(L"btn_wnd_close")->IsEnabled(); }
+    // Closing allowed or not, as the window's state and its close button both say.
+    void ExpectClosable(bool closable) {
+        EXPECT_EQ(closable, window.IsClosable());
+        EXPECT_EQ(closable, Control(L"btn_wnd_close")->IsEnabled());
+    }
     LRESULT Send(UINT message, WPARAM wParam = 0) { return SendMessageW(window.Handle(), message, wParam, 0); }
     LRESULT SendText(UINT message, const wchar_t* text) { return Send(message, reinterpret_cast<WPARAM>(text)); }
     void Click(const wchar_t* name) { window.PaintManager().SendNotify(Control(name), L"click"); }
@@ -50,9 +54,10 @@ protected:
         return PeekMessageW(&msg, window.Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE) ? static_cast<INT_PTR>(msg.wParam)
                                                                                    : -1;
     }
+    void Redraw() { RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
     void ShowAndLayOut() {
         Send(WM_SHOWWINDOW);
-        RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Redraw();
     }
 
     CMainWindow window;
@@ -96,15 +101,13 @@ TEST_F(MainWindowTest, ProgressStopsAt99UntilTheUnpackingIsDone) {
         EXPECT_EQ(step.value, ProgressValue());
         EXPECT_EQ(step.stage, Text(L"current_progress_text"));
         EXPECT_EQ(step.shown, Text(L"current_progress_value"));
-        EXPECT_EQ(step.closable, window.IsClosable());
-        EXPECT_EQ(step.closable, CloseEnabled());
+        ExpectClosable(step.closable);
     }
     Send(WM_GAME_UNZIP_DONE);
     EXPECT_EQ(100, ProgressValue());
     EXPECT_EQ(L"100%", Text(L"current_progress_value"));
     EXPECT_EQ(L"正在解压:", Text(L"current_progress_text"));
-    EXPECT_TRUE(window.IsClosable());
-    EXPECT_TRUE(CloseEnabled());
+    ExpectClosable(true);
 }
 
 // An update unpacks nothing: its label holds to the end and closing stays
@@ -117,8 +120,7 @@ TEST_F(MainWindowTest, AnUpdateKeepsItsLabelAndMayBeClosedAtAnyPercent) {
         Send(WM_GAME_PROGRESS, percent);
         EXPECT_EQ(L"正在更新:", Text(L"current_progress_text"));
         EXPECT_EQ(percent < 99 ? static_cast<int>(percent) : 99, ProgressValue());
-        EXPECT_TRUE(window.IsClosable());
-        EXPECT_TRUE(CloseEnabled());
+        ExpectClosable(true);
     }
     Send(WM_GAME_UNZIP_DONE);
     EXPECT_EQ(L"100%", Text(L"current_progress_value"));
@@ -194,12 +196,11 @@ TEST_F(MainWindowTest, FailedInstallAllowsClosingAndShowsTheReasonInFull) {
     Send(WM_GAME_PROGRESS, 100);
     const wchar_t reason[] = L"游戏安装失败，请重新打开启动器";
     SendText(WM_GAME_INSTALL_FAILED, reason);
-    EXPECT_TRUE(window.IsClosable());
-    EXPECT_TRUE(CloseEnabled());
+    ExpectClosable(true);
     EXPECT_EQ(reason, Text(L"current_progress_text"));
     EXPECT_EQ(L"99%", Text(L"current_progress_value"));
     EXPECT_EQ(99, ProgressValue());
-    RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Redraw();
     // Fifteen characters of the 16-pixel font need more than the skin's 140 pixels.
     EXPECT_GE(Control(L"current_progress_text")->Width(), 15 * 16);
     Click(L"btn_wnd_close");
@@ -231,7 +232,7 @@ TEST_F(MainWindowTest, ADpiChangeRescalesTheWindowAndTakesTheSuggestedRectangle)
         GetWindowRect(window.Handle(), &rect);
         EXPECT_TRUE(EqualRect(&step.suggested, &rect)) << rect.left << "," << rect.top << "," << rect.right << ","
                                                        << rect.bottom;
-        RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Redraw();
 
         const Orvel::CUiRect bar = Control(L"progress")->ItemRect();
         EXPECT_EQ(Orvel::CUiRect(step.progress), bar);

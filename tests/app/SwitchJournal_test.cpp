@@ -3,6 +3,7 @@
 #include "StagedFiles.h"
 
 #include "ManifestBuilder.h"
+#include "TestChunks.h"
 #include "UpdatePlan.h"
 
 #include <gtest/gtest.h>
@@ -49,19 +50,11 @@ TEST(SwitchJournal, RefusesAnythingButAWholeJournal) {
     }
 }
 
-chunkstore::ChunkInfo Chunk(char letter) {
-    chunkstore::ChunkInfo chunk;
-    chunk.id.fill(static_cast<uint8_t>(letter));
-    chunk.rawBytes = 100;
-    chunk.storedBytes = 60;
-    return chunk;
-}
-
 chunkstore::Manifest Make(const char* version, const std::vector<std::pair<std::string, char>>& files,
                           const std::vector<std::string>& folders) {
     chunkstore::ManifestBuilder builder(version);
     for (const auto& [path, letter] : files) {
-        builder.AddFile(path, 100, {Chunk(letter)});
+        builder.AddFile(path, 100, {testkit::ChunkWithId(static_cast<uint8_t>(letter), 100, 60)});
     }
     for (const std::string& folder : folders) {
         builder.AddFolder(folder);

@@ -5,20 +5,15 @@ which logs every transfer with its connection and times (static_server.py)."""
 import base64
 import json
 import os
-import shutil
 import subprocess
-import tempfile
 import time
 
 import chunk_store
-from e2e import E2ETestCase, Kit, wait_until
-from file_tree import stamps, tree
+from e2e import wait_until
+from file_tree import add_files, stamps, tree, write_tree
 from Launcher_e2e import close_enabled, failure_shown, TITLE
-
-START_PATH = "bin\\game.exe"
-GAME_ID = "e2e-store"
-TIMEOUT = 120
-RECORD = os.path.join("bin", "fakegame.record.txt")
+from store_test_case import chunk_id, INCOMPLETE, RECORD, StoreTestCase, TIMEOUT
+from transfer_faults import most_at_once
 
 
 def one_file(path):
@@ -58,19 +53,14 @@ HOSTILE = {
 
 def make_game(root, game_exe):
     """A game with names outside the ANSI code page, files of several chunks, an empty file and folder."""
-    files = {
-        "bin/game.exe": open(game_exe, "rb").read(),
+    write_tree(root, {
+        "bin/game.exe": game_exe,
         "数据/关卡/地图.pak": os.urandom(2_500_000),
         "数据/音乐.ogg": os.urandom(1_200_000) + bytes(300_000),
         "한국어/🎮 설정.cfg": "音量=7\n".encode(),
         "空文件.txt": b"",
-    }
-    for name, data in files.items():
-        path = os.path.join(root, *name.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
-    os.makedirs(os.path.join(root, "存档", "槽位"))
+        "存档/槽位/": b"",
+    })
 
 
 def public_key(private_key):
@@ -79,39 +69,16 @@ def public_key(private_key):
     return base64.b64encode(der).decode()
 
 
-def transfers(log_path, prefix=""):
-    if not os.path.exists(log_path):
-        return []
-    with open(log_path, encoding="utf-8") as f:
-        entries = [json.loads(line) for line in f]
-    return [e for e in entries if e["path"].startswith(prefix)]
-
-
-def most_at_once(entries):
-    """The most transfers whose spans overlap at one moment."""
-    edges = sorted([(e["start"], 1) for e in entries] + [(e["end"], -1) for e in entries])
-    most = current = 0
-    for _, step in edges:
-        current += step
-        most = max(most, current)
-    return most
-
-
-class ChunkedInstallTest(E2ETestCase):
+class ChunkedInstallTest(StoreTestCase):
     @classmethod
-    def setUpClass(cls):
-        cls.shared = tempfile.mkdtemp(prefix="chunked-e2e-shared-")
-        kit = Kit(os.environ["E2E_SOURCE_DIR"], os.environ["E2E_BUILD_DIR"], os.environ["E2E_EMULATOR"],
-                  cls.shared, lambda fn: None)
+    def make_stores(cls, kit):
         cls.game = os.path.join(cls.shared, "game")
         make_game(cls.game, kit.program("fakegame"))
-        cls.www = os.path.join(cls.shared, "www")
-        korva_pack = kit.host_program("korva-pack")
-        chunk_store.pack(korva_pack, cls.game, os.path.join(cls.www, "store"), "1.0")
-        cls.key = chunk_store.make_key(os.path.join(cls.shared, "publisher.pem"))
-        cls.other_key = public_key(chunk_store.make_key(os.path.join(cls.shared, "other.pem")))
-        cls.publisher_key = chunk_store.pack(korva_pack, cls.game, os.path.join(cls.www, "signed"), "1.0", cls.key)
         cls.store = os.path.join(cls.www, "store")
+        chunk_store.pack(cls.korva_pack, cls.game, cls.store, "1.0")
+        key = chunk_store.make_key(os.path.join(cls.shared, "publisher.pem"))
+        cls.other_key = public_key(chunk_store.make_key(os.path.join(cls.shared, "other.pem")))
+        cls.publisher_key = chunk_store.pack(cls.korva_pack, cls.game, os.path.join(cls.www, "signed"), "1.0", key)
         cls.manifest = chunk_store.read_manifest(cls.store)
         cls.store_bytes = sum(chunk.stored for chunk in cls.manifest.chunks)
         for name, (build, options) in HOSTILE.items():
@@ -119,23 +86,7 @@ class ChunkedInstallTest(E2ETestCase):
             build(writer)
             writer.write(os.path.join(cls.www, "hostile", name), "1.0", **options)
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.shared, ignore_errors=True)
-
     # -- helpers
-
-    def serve(self, **options):
-        self.transfer_log = self.kit.path(f"transfers-{time.monotonic_ns()}.jsonl")
-        return self.kit.serve_static(self.www, transfer_log=self.transfer_log, **options)
-
-    def lay_out(self, url, name="启动器", **keys):
-        info = {"game_id": GAME_ID, "start_path": START_PATH, "manifest_url": url, **keys}
-        return self.kit.lay_out(name, game_info=info)
-
-    def run_to_end(self, folder):
-        program = self.kit.start(folder.exe, ["-from", "store"], cwd=self.kit.tmpdir)
-        return program.wait(TIMEOUT)
 
     def play_events(self, endpoint):
         return [(e["extdata"].get("game_id"), e["extdata"].get("is_success"))
@@ -148,7 +99,7 @@ class ChunkedInstallTest(E2ETestCase):
         program = self.kit.start(folder.exe, [], cwd=self.kit.tmpdir)
         self.assertTrue(wait_until(lambda: len(self.play_events(endpoint)) > before or not program.running(),
                                    TIMEOUT), "no play event")
-        self.assertEqual([(GAME_ID, "0")], self.play_events(endpoint)[before:])
+        self.assertEqual([(self.GAME_ID, "0")], self.play_events(endpoint)[before:])
         screen = self.kit.screen
         window = screen.wait_for(title=TITLE, timeout=30)
         shown = wait_until(lambda: self._shows(window, lambda i: failure_shown(i) and close_enabled(i)), 30)
@@ -164,27 +115,23 @@ class ChunkedInstallTest(E2ETestCase):
             return False
         return test(image)
 
-    def chunk_fetches(self, since=0.0, until=float("inf")):
-        """The chunk transfers that began between two time.monotonic() readings."""
-        return [e for e in transfers(self.transfer_log, "/store/chunks/") if since <= e["start"] < until]
+    def store_url(self, **options):
+        return self.serve(**options) + "/store/latest.json"
 
-    def assert_installed(self, folder):
-        # The game writes its record aside first: the tree is read once it is done.
-        self.assertTrue(wait_until(lambda: os.path.exists(folder.game_file(RECORD)), 30), "the game never started")
-        self.assertEqual(tree(self.game), tree(folder.game_dir, skip={".korva", RECORD}))
-        with open(os.path.join(folder.game_dir, ".korva", "installed.json"), encoding="utf-8") as f:
-            self.assertEqual("1.0", json.load(f)["version"])
-        for left in (".korva-install-incomplete", os.path.join(".korva", "install.journal")):
-            self.assertFalse(os.path.exists(os.path.join(folder.game_dir, left)), left)
+    def chunk_fetches(self, since=0.0, until=float("inf")):
+        return self.transfers("/store/chunks/", since, until)
+
+    def install(self, folder):
+        self.assertEqual(0, self.run_launcher(folder))
+        self.assert_installed(folder, self.game, "1.0")
 
     # -- the tests
 
     def test_fresh_install_with_chinese_names_fetches_each_chunk_once_and_starts_the_game(self):
         endpoint = self.kit.local_collector()
-        folder = self.lay_out(self.serve() + "/store/latest.json", name="启动器 一")
-        self.assertEqual(0, self.run_to_end(folder))
-        self.assert_installed(folder)
-        self.assertEqual([(GAME_ID, "1")], self.play_events(endpoint))
+        folder = self.lay_out(self.store_url(), name="启动器 一")
+        self.install(folder)
+        self.assertEqual([(self.GAME_ID, "1")], self.play_events(endpoint))
         fetched = self.chunk_fetches()
         self.assertEqual(len(self.manifest.chunks), len({e["path"] for e in fetched}))
         self.assertEqual(self.store_bytes, sum(e["sent"] for e in fetched))
@@ -195,17 +142,15 @@ class ChunkedInstallTest(E2ETestCase):
         self.kit.local_collector()
         for connections, keys in ((4, {}), (2, {"connections": 2})):
             with self.subTest(connections=connections):
-                folder = self.lay_out(self.serve(connection_rate=256 * 1024) + "/store/latest.json",
-                                      name=f"cap{connections}", **keys)
-                self.assertEqual(0, self.run_to_end(folder))
-                self.assert_installed(folder)
+                folder = self.lay_out(self.store_url(connection_rate=256 * 1024), name=f"cap{connections}", **keys)
+                self.install(folder)
                 fetched = self.chunk_fetches()
                 self.assertEqual(connections, most_at_once(fetched))
                 self.assertGreaterEqual(len({e["connection"] for e in fetched}), connections)
 
     def test_a_killed_install_resumes_fetching_only_what_was_missing(self):
         self.kit.local_collector()
-        folder = self.lay_out(self.serve(connection_rate=384 * 1024) + "/store/latest.json")
+        folder = self.lay_out(self.store_url(connection_rate=384 * 1024))
         journal = os.path.join(folder.game_dir, ".korva", "install.journal")
 
         def recorded():
@@ -218,21 +163,20 @@ class ChunkedInstallTest(E2ETestCase):
         self.assertTrue(wait_until(lambda: len(recorded()) >= len(self.manifest.chunks) // 3, TIMEOUT))
         program.kill()
         done = set(recorded())
-        self.assertTrue(os.path.exists(os.path.join(folder.game_dir, ".korva-install-incomplete")))
+        self.assertTrue(os.path.exists(os.path.join(folder.game_dir, INCOMPLETE)))
         self.assertFalse(os.path.exists(folder.game_file(RECORD)))
 
         restart = time.monotonic()
-        self.assertEqual(0, self.run_to_end(folder))
-        self.assert_installed(folder)
+        self.install(folder)
         # Transfers the kill cut short are logged once the server notices.
         first, second = self.chunk_fetches(until=restart), self.chunk_fetches(since=restart)
         missing = {self.manifest.chunks[i].id.hex() for i in range(len(self.manifest.chunks)) if i not in done}
-        self.assertEqual(missing, {e["path"].rsplit("/", 1)[1][:64] for e in second})
+        self.assertEqual(missing, {chunk_id(e) for e in second})
         self.assertEqual(len(missing), len(second), "a chunk was fetched twice")
         # What the kill lost: at most the chunk each connection was fetching.
         lost = sum(e["sent"] for e in first) - sum(self.manifest.chunks[i].stored for i in done)
         self.assertLessEqual(lost, 4 * max(chunk.stored for chunk in self.manifest.chunks))
-        manifests = transfers(self.transfer_log, "/store/manifests/")
+        manifests = self.transfers("/store/manifests/")
         self.assertEqual(1, len(manifests), "the second run reads the manifest it kept")
 
     def test_a_corrupted_chunk_is_fetched_again_and_fails_the_install_if_it_stays_corrupt(self):
@@ -241,14 +185,12 @@ class ChunkedInstallTest(E2ETestCase):
                                                   self.store).replace(os.sep, "/")
         for times, installs in ((2, True), (100, False)):
             with self.subTest(corrupted=times):
-                folder = self.lay_out(self.serve(corrupt={chunk: times}) + "/store/latest.json",
-                                      name=f"corrupt{times}")
+                folder = self.lay_out(self.store_url(corrupt={chunk: times}), name=f"corrupt{times}")
                 if installs:
-                    self.assertEqual(0, self.run_to_end(folder))
-                    self.assert_installed(folder)
+                    self.install(folder)
                 else:
                     self.expect_failure(folder, endpoint)
-                    self.assertTrue(os.path.exists(os.path.join(folder.game_dir, ".korva-install-incomplete")))
+                    self.assertTrue(os.path.exists(os.path.join(folder.game_dir, INCOMPLETE)))
                 fetches = [e for e in self.chunk_fetches() if e["path"] == chunk]
                 self.assertEqual(3 if installs else 4, len(fetches))
 
@@ -258,24 +200,22 @@ class ChunkedInstallTest(E2ETestCase):
         for name in HOSTILE:
             with self.subTest(name):
                 sandbox = self.kit.path("sandbox", name.replace("'", ""))
-                folder = self.kit.lay_out(os.path.join(sandbox, "launcher"), game_info={
-                    "game_id": GAME_ID, "start_path": START_PATH,
-                    "manifest_url": f"{base}/hostile/{name}/latest.json"})
+                folder = self.lay_out(f"{base}/hostile/{name}/latest.json", name=os.path.join(sandbox, "launcher"))
                 outside = lambda: stamps(sandbox, skip={os.path.join("launcher", "Game"), os.path.join(
                     "launcher", ".korva-launcher.lock")})
                 before = outside()
                 self.expect_failure(folder, endpoint)
                 self.assertEqual(before, outside())
                 # Files may be laid out at their sizes, but nothing refused is written into them.
-                game = tree(folder.game_dir, skip={".korva", ".korva-install-incomplete"})
+                game = tree(folder.game_dir, skip={".korva", INCOMPLETE})
                 self.assertFalse([path for path, data in game.items() if data.strip(b"\0")], sorted(game))
 
     def test_a_publisher_key_accepts_only_its_signature_and_no_older_version(self):
         endpoint = self.kit.local_collector()
         base = self.serve()
-        installed_later = json.dumps({"format": 1, "version": "2.0", "manifest": "manifests/2.0-0000000000000000.manifest",
-                                      "size": 10, "sha256": "00" * 32, "manifest_url": "", "etag": "",
-                                      "last_modified": ""})
+        installed_later = {".korva/installed.json": json.dumps({
+            "format": 1, "version": "2.0", "manifest": "manifests/2.0-0000000000000000.manifest", "size": 10,
+            "sha256": "00" * 32, "manifest_url": "", "etag": "", "last_modified": ""}).encode()}
         cases = [("unsigned", "store", self.publisher_key, None),
                  ("signed by another key", "signed", self.other_key, None),
                  ("older than the installed version", "signed", self.publisher_key, installed_later),
@@ -283,15 +223,9 @@ class ChunkedInstallTest(E2ETestCase):
         for name, store, key, record in cases:
             with self.subTest(name):
                 folder = self.lay_out(f"{base}/{store}/latest.json", name=name, publisher_key=key)
-                os.makedirs(os.path.join(folder.game_dir, ".korva"))
-                with open(os.path.join(folder.game_dir, "存档.sav"), "w") as f:
-                    f.write("the player's")
-                if record:
-                    with open(os.path.join(folder.game_dir, ".korva", "installed.json"), "w") as f:
-                        f.write(record)
+                add_files(folder.game_dir, {"存档.sav": b"the player's", ".korva/": b"", **(record or {})})
                 if name == "signed":
-                    self.assertEqual(0, self.run_to_end(folder))
-                    self.assert_installed(folder)
+                    self.install(folder)
                     continue
                 fetched = len(self.chunk_fetches())
                 self.expect_failure(folder, endpoint)
@@ -302,18 +236,14 @@ class ChunkedInstallTest(E2ETestCase):
         """A killed install resumed in place, its folder 数据 replaced by a link
         to a folder outside Game."""
         endpoint = self.kit.local_collector()
-        folder = self.lay_out(self.serve() + "/store/latest.json")
+        folder = self.lay_out(self.store_url())
         pointer = chunk_store.read_pointer(self.store)
-        state = os.path.join(folder.game_dir, ".korva")
-        os.makedirs(state)
-        shutil.copy(os.path.join(self.store, *pointer["manifest"].split("/")), os.path.join(state, "install.manifest"))
-        with open(os.path.join(state, "install.journal"), "w") as f:
-            f.write(f"korva-journal 1 {pointer['sha256']}\n")
-        open(os.path.join(folder.game_dir, ".korva-install-incomplete"), "w").close()
-        outside = self.kit.path("outside")
-        os.makedirs(outside)
-        with open(os.path.join(outside, "kept.txt"), "w") as f:
-            f.write("the player's own file")
+        add_files(folder.game_dir, {
+            ".korva/install.manifest": os.path.join(self.store, *pointer["manifest"].split("/")),
+            ".korva/install.journal": f"korva-journal 1 {pointer['sha256']}\n".encode(),
+            INCOMPLETE: b""})
+        outside, kept = self.kit.path("outside"), {"kept.txt": b"the player's own file"}
+        write_tree(outside, kept)
         os.symlink(outside, os.path.join(folder.game_dir, "数据"))
         self.expect_failure(folder, endpoint)
-        self.assertEqual({"kept.txt": b"the player's own file"}, tree(outside))
+        self.assertEqual(kept, tree(outside))

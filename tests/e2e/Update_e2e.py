@@ -3,27 +3,19 @@ real launcher under Wine installs the first version from the local file
 server, the test publishes a second one into the same store (korva-pack of
 the build machine), and the next start updates, repairs or leaves the game
 as it is. The server logs every transfer (http_server.py)."""
-import json
 import os
 import random
 import shutil
 import socket
-import tempfile
 import time
 
 import chunk_store
-from ChunkedInstall_e2e import transfers
-from e2e import E2ETestCase, Kit, wait_until
-from file_tree import tree, write_tree
+from e2e import wait_until
+from file_tree import add_files, tree, write_tree
+from store_test_case import chunk_id, RECORD, STATE, StoreTestCase, TIMEOUT
 
-START_PATH = "bin\\game.exe"
-GAME_ID = "e2e-update"
-TIMEOUT = 120
-RECORD = os.path.join("bin", "fakegame.record.txt")
-STATE = ".korva"
 # Player files: no version lists them, every update leaves them.
-PLAYER_FILES = {os.path.join("存档", "slot1.sav"): b"player save",
-                os.path.join("data", "mods", "mod.txt"): b"a mod"}
+PLAYER_FILES = {"存档/slot1.sav": b"player save", "data/mods/mod.txt": b"a mod"}
 # Enough files changed at once that the switch takes a while to be killed in.
 MANY = 800
 
@@ -59,16 +51,14 @@ def closed_port():
         return s.getsockname()[1]
 
 
-class UpdateTest(E2ETestCase):
+class UpdateTest(StoreTestCase):
+    GAME_ID = "e2e-update"
+    KEPT = ("存档", os.path.join("data", "mods"))
+
     @classmethod
-    def setUpClass(cls):
-        cls.shared = tempfile.mkdtemp(prefix="update-e2e-shared-")
-        kit = Kit(os.environ["E2E_SOURCE_DIR"], os.environ["E2E_BUILD_DIR"], os.environ["E2E_EMULATOR"],
-                  cls.shared, lambda fn: None)
+    def make_stores(cls, kit):
         with open(kit.program("fakegame"), "rb") as f:
             game_exe = f.read()
-        korva_pack = kit.host_program("korva-pack")
-        cls.www = os.path.join(cls.shared, "www")
         cls.games = {}
         cls.manifests = {}
         # Each version's pointer is kept, so a test publishes one by copying it in.
@@ -77,14 +67,10 @@ class UpdateTest(E2ETestCase):
                 game = os.path.join(cls.shared, "games", store, version)
                 write_tree(game, files)
                 cls.games[store, version] = game
-                chunk_store.pack(korva_pack, game, os.path.join(cls.www, store), version)
+                chunk_store.pack(cls.korva_pack, game, os.path.join(cls.www, store), version)
                 shutil.copy(os.path.join(cls.www, store, "latest.json"),
                             os.path.join(cls.www, store, f"latest-{version}.json"))
                 cls.manifests[store, version] = chunk_store.read_manifest(os.path.join(cls.www, store))
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.shared, ignore_errors=True)
 
     # -- helpers
 
@@ -95,41 +81,25 @@ class UpdateTest(E2ETestCase):
     def install(self, store="store", version="1.0", name="启动器"):
         """A launcher folder whose game the launcher installed from `store` at `version`."""
         self.kit.local_collector()
-        self.transfer_log = self.kit.path(f"transfers-{time.monotonic_ns()}.jsonl")
-        self.url = self.kit.serve(self.www, transfer_log=self.transfer_log) + f"/files/{store}/latest.json"
+        self.url = self.serve(self.kit.serve) + f"/files/{store}/latest.json"
         self.publish(store, version)
-        folder = self.lay_out(name, self.url)
-        self.assertEqual(0, self.run_launcher(folder))
+        folder = self.lay_out(self.url, name)
+        self.start_game(folder)
         self.assert_version(folder, store, version)
         return folder
 
-    def lay_out(self, name, url):
-        return self.kit.lay_out(name, game_info={"game_id": GAME_ID, "start_path": START_PATH, "manifest_url": url})
-
-    def run_launcher(self, folder, args=("-from", "store")):
-        """Runs the launcher to its end, the game's start; its exit code."""
-        record = folder.game_file(RECORD)
-        if os.path.exists(record):
-            os.remove(record)
-        code = self.kit.start(folder.exe, list(args), cwd=self.kit.tmpdir).wait(TIMEOUT)
-        self.assertTrue(wait_until(lambda: os.path.exists(record), 30), "the game never started")
-        return code
+    def start_game(self, folder, args=("-from", "store")):
+        """Runs the launcher to the game's start, which must succeed; the moment it began."""
+        began = time.monotonic()
+        self.assertEqual(0, self.run_launcher(folder, args))
+        return began
 
     def game_args(self, folder):
         with open(folder.game_file(RECORD), encoding="utf-8") as f:
             return [line[4:] for line in f.read().splitlines() if line.startswith("arg=")]
 
-    def installed_tree(self, folder):
-        return tree(folder.game_dir, skip={STATE, RECORD} | set(PLAYER_FILES) | {"存档", os.path.join("data", "mods")})
-
     def assert_version(self, folder, store, version):
-        self.assertEqual(tree(self.games[store, version]), self.installed_tree(folder))
-        with open(os.path.join(folder.game_dir, STATE, "installed.json"), encoding="utf-8") as f:
-            self.assertEqual(version, json.load(f)["version"])
-        self.assertFalse(os.path.exists(os.path.join(folder.game_dir, STATE, "update")))
-
-    def fetched_since(self, moment, prefix):
-        return [e for e in transfers(self.transfer_log, prefix) if e["start"] >= moment]
+        self.assert_installed(folder, self.games[store, version], version)
 
     def chunks_new_in(self, store, old, new):
         had = {chunk.id for chunk in self.manifests[store, old].chunks}
@@ -148,53 +118,41 @@ class UpdateTest(E2ETestCase):
         return found
 
     def fetched_chunks(self, since, store="store"):
-        return {e["path"].rsplit("/", 1)[1][:64] for e in self.fetched_since(since, f"/files/{store}/chunks/")}
-
-    def add_player_files(self, folder):
-        for name, data in PLAYER_FILES.items():
-            path = os.path.join(folder.game_dir, name)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "wb") as f:
-                f.write(data)
+        return {chunk_id(e) for e in self.transfers(f"/files/{store}/chunks/", since)}
 
     def assert_player_files(self, folder):
-        for name, data in PLAYER_FILES.items():
-            with open(os.path.join(folder.game_dir, name), "rb") as f:
-                self.assertEqual(data, f.read(), name)
+        self.assertEqual(PLAYER_FILES, {n: d for n, d in tree(folder.game_dir).items() if n in PLAYER_FILES})
 
     # -- the tests
 
     def test_an_unchanged_store_costs_one_304_and_starts_the_game(self):
         folder = self.install()
-        restart = time.monotonic()
-        self.assertEqual(0, self.run_launcher(folder))
+        restart = self.start_game(folder)
         self.assertEqual([("/files/store/latest.json", 304)],
-                         [(e["path"], e["status"]) for e in self.fetched_since(restart, "/")])
+                         [(e["path"], e["status"]) for e in self.transfers("/", restart)])
         self.assert_version(folder, "store", "1.0")
 
     def test_an_update_fetches_only_new_chunks_removes_what_went_and_keeps_player_files(self):
         folder = self.install()
-        self.add_player_files(folder)
+        add_files(folder.game_dir, PLAYER_FILES)
         self.publish("store", "2.0")
-        restart = time.monotonic()
-        self.assertEqual(0, self.run_launcher(folder))
+        restart = self.start_game(folder)
         self.assert_version(folder, "store", "2.0")
         self.assert_player_files(folder)
         for gone in (os.path.join("data", "gone.pak"), "maps"):
             self.assertFalse(os.path.exists(os.path.join(folder.game_dir, gone)), gone)
         self.assertEqual(self.chunks_new_in("store", "1.0", "2.0"), self.fetched_chunks(restart))
         # The next start finds the new version current.
-        restart = time.monotonic()
-        self.assertEqual(0, self.run_launcher(folder))
-        self.assertEqual([304], [e["status"] for e in self.fetched_since(restart, "/")])
+        restart = self.start_game(folder)
+        self.assertEqual([304], [e["status"] for e in self.transfers("/", restart)])
 
     def test_an_unreachable_store_starts_the_installed_game(self):
         folder = self.install()
         self.publish("store", "2.0")
         for url in (f"http://127.0.0.1:{closed_port()}/latest.json", self.url.replace("latest.json", "none.json")):
             with self.subTest(url=url):
-                self.lay_out("启动器", url)
-                self.assertEqual(0, self.run_launcher(folder))
+                self.lay_out(url)
+                self.start_game(folder)
                 self.assert_version(folder, "store", "1.0")
 
     def test_a_damaged_installed_file_is_fetched_instead_of_reused(self):
@@ -203,8 +161,7 @@ class UpdateTest(E2ETestCase):
         with open(big, "r+b") as f:
             f.write(b"\0" * 64)  # in the first chunk, which the new version keeps
         self.publish("store", "2.0")
-        restart = time.monotonic()
-        self.assertEqual(0, self.run_launcher(folder))
+        restart = self.start_game(folder)
         self.assert_version(folder, "store", "2.0")
         second = self.manifests["store", "2.0"]
         big_entry = next(e for e in second.entries if e.path == "data/big.pak")
@@ -213,15 +170,14 @@ class UpdateTest(E2ETestCase):
 
     def test_verify_rewrites_only_what_differs_and_the_game_never_sees_the_switch(self):
         folder = self.install()
-        self.add_player_files(folder)
+        add_files(folder.game_dir, PLAYER_FILES)
         damage = {os.path.join("data", "big.pak"): lambda f: (f.seek(2_000_000), f.write(b"\xff" * 10)),
                   os.path.join("data", "gone.pak"): lambda f: f.truncate(1000)}
         for name, harm in damage.items():
             with open(os.path.join(folder.game_dir, name), "r+b") as f:
                 harm(f)
         os.remove(os.path.join(folder.game_dir, "data", "说明.txt"))
-        restart = time.monotonic()
-        self.assertEqual(0, self.run_launcher(folder, ["-from", "--korva-verify", "store"]))
+        restart = self.start_game(folder, ["-from", "--korva-verify", "store"])
         self.assertEqual(["-from", "store"], self.game_args(folder))
         self.assert_version(folder, "store", "1.0")
         self.assert_player_files(folder)
@@ -229,8 +185,7 @@ class UpdateTest(E2ETestCase):
         self.assertEqual(self.chunks_at("data/big.pak", 2_000_000, 2_000_009) | self.chunks_at("data/gone.pak", 1000, None) |
                          self.chunks_at("data/说明.txt", 0), self.fetched_chunks(restart))
         # An intact game verifies without fetching a chunk.
-        restart = time.monotonic()
-        self.assertEqual(0, self.run_launcher(folder, ["--korva-verify"]))
+        restart = self.start_game(folder, ["--korva-verify"])
         self.assertEqual(set(), self.fetched_chunks(restart))
         self.assertEqual([], self.game_args(folder))
 
@@ -245,23 +200,23 @@ class UpdateTest(E2ETestCase):
         for delay in (0.0, 0.4):
             with self.subTest(delay=delay):
                 self.publish("many", "3.0")
-                self.lay_out("启动器", self.url)
+                self.lay_out(self.url)
                 program = self.kit.start(folder.exe, [], cwd=self.kit.tmpdir)
                 self.assertTrue(wait_until(lambda: os.path.exists(journal) or not program.running(), TIMEOUT,
                                            interval=0.002))
                 time.sleep(delay)
                 program.kill()
                 mid_switch += os.path.exists(journal)
-                self.lay_out("启动器", offline)
-                self.assertEqual(0, self.run_launcher(folder))
+                self.lay_out(offline)
+                self.start_game(folder)
                 current = self.installed_tree(folder)
                 self.assertIn(current, (tree(self.games["many", "1.0"]), tree(self.games["many", "3.0"])))
                 self.assertFalse(os.path.exists(journal))
-                self.lay_out("启动器", self.url)
-                self.assertEqual(0, self.run_launcher(folder))
+                self.lay_out(self.url)
+                self.start_game(folder)
                 self.assert_version(folder, "many", "3.0")
                 # Back to the first version for the next kill.
                 shutil.rmtree(folder.game_dir)
                 self.publish("many", "1.0")
-                self.assertEqual(0, self.run_launcher(folder))
+                self.start_game(folder)
         self.assertGreater(mid_switch, 0, "no kill landed inside the switch")

@@ -68,6 +68,12 @@ class Kit:
         self._on_cleanup = on_cleanup
         self._screen = None
 
+    @classmethod
+    def from_env(cls, tmpdir, on_cleanup):
+        """The kit of the tree run_e2e.py names in the environment."""
+        return cls(os.environ["E2E_SOURCE_DIR"], os.environ["E2E_BUILD_DIR"], os.environ["E2E_EMULATOR"], tmpdir,
+                   on_cleanup)
+
     # The context the harness's server modules expect (tmpdir, build_dir, on_cleanup).
     def on_cleanup(self, fn):
         self._on_cleanup(fn)
@@ -231,5 +237,4 @@ class E2ETestCase(unittest.TestCase):
             print(f"\n{self.id()}: kept {tmpdir}")
         else:
             self.addCleanup(shutil.rmtree, tmpdir, True)
-        self.kit = Kit(os.environ["E2E_SOURCE_DIR"], os.environ["E2E_BUILD_DIR"], os.environ["E2E_EMULATOR"],
-                       tmpdir, self.addCleanup)
+        self.kit = Kit.from_env(tmpdir, self.addCleanup)

@@ -3,7 +3,9 @@
     tree(root)            relative path -> bytes of every file, and "<path>/" -> b"" of
                           every empty folder
     stamps(root)          relative path -> (size, modification time), cheaper for large folders
-    write_tree(root, files)   makes `root` hold exactly `files`: "a/b" -> bytes, or the path of a file to copy
+    write_tree(root, files)   makes `root` hold exactly `files`: "a/b" -> bytes, or the path of a file
+                          to copy; "a/c/" -> b"" an empty folder
+    add_files(root, files)    the same, keeping what `root` held
     skip={"a", "b/c"}     leaves out those paths and everything below them
 """
 import os
@@ -43,9 +45,15 @@ def stamps(root, skip=()):
 
 def write_tree(root, files):
     shutil.rmtree(root, ignore_errors=True)
+    add_files(root, files)
+
+
+def add_files(root, files):
     for name, source in files.items():
         path = os.path.join(root, *name.split("/"))
         os.makedirs(os.path.dirname(path), exist_ok=True)
+        if name.endswith("/"):
+            continue
         if isinstance(source, bytes):
             with open(path, "wb") as f:
                 f.write(source)

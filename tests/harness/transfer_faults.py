@@ -3,11 +3,14 @@ bodies they send, and their log of it.
 
     log = TransferLog(path)           one JSON line per answered request, flushed at once:
                                       {"path", "connection", "start", "end", "status", "sent"}
+    read_transfers(path, prefix="")   its entries whose URL path starts with `prefix`
+    most_at_once(entries)             the most of them whose spans overlap at one moment
     sent = paced_send(write, body, rate, stopping)   body at `rate` bytes per second
     corruptions = Corruptions({"/url/path": n})      corruptions.take(path): whether to
                                       flip the first byte of this answer's body
 """
 import json
+import os
 import threading
 import time
 
@@ -29,6 +32,23 @@ class TransferLog:
             if self._file:
                 self._file.close()
                 self._file = None
+
+
+def read_transfers(path, prefix=""):
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        entries = [json.loads(line) for line in f]
+    return [e for e in entries if e["path"].startswith(prefix)]
+
+
+def most_at_once(entries):
+    edges = sorted([(e["start"], 1) for e in entries] + [(e["end"], -1) for e in entries])
+    most = current = 0
+    for _, step in edges:
+        current += step
+        most = max(most, current)
+    return most
 
 
 def paced_send(write, body, rate, stopping):

@@ -61,6 +61,11 @@ protected:
         ASSERT_TRUE(Pack(game_.Path(), folder_ / store, version, summary_, error)) << error;
     }
 
+    void ExpectRebuildsTheGame(chunkstore::Manifest* manifest = nullptr) {
+        ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed", manifest));
+        EXPECT_EQ(FilesUnder(game_.Path()), FilesUnder(folder_ / "installed"));
+    }
+
     testkit::ScratchFolder folder_;
     testkit::ScratchFolder game_;
     PackSummary summary_;
@@ -78,9 +83,8 @@ TEST_F(PackerTest, StoreRebuildsTheGameByteForByte) {
     EXPECT_LT(summary_.storedBytes, summary_.gameBytes - 1536 * 1024);
 
     chunkstore::Manifest manifest;
-    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed", &manifest));
+    ExpectRebuildsTheGame(&manifest);
     EXPECT_EQ("1.0.0", manifest.version);
-    EXPECT_EQ(FilesUnder(game_.Path()), FilesUnder(folder_ / "installed"));
     EXPECT_TRUE(fs::is_directory(folder_ / "installed/saves"));
 }
 
@@ -112,15 +116,14 @@ TEST_F(PackerTest, NextVersionAddsOnlyItsNewChunks) {
         }
     }
     EXPECT_EQ(before.size() + summary_.newChunks + 1, after.size());
-    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed"));
-    EXPECT_EQ(FilesUnder(game_.Path()), FilesUnder(folder_ / "installed"));
+    ExpectRebuildsTheGame();
 }
 
 TEST_F(PackerTest, DamagedChunkInTheStoreIsWrittenAgain) {
     ExpectPacks("store", "1.0");
     std::string pointer = testkit::ReadFileBytes(folder_ / "store/latest.json");
     chunkstore::Manifest manifest;
-    ASSERT_EQ(StoreError::Ok, testkit::RebuildFromStore(folder_ / "store", folder_ / "installed", &manifest));
+    ExpectRebuildsTheGame(&manifest);
     fs::path chunk = folder_ / ("store/" + chunkstore::ChunkObjectName(manifest.chunks[0].id));
     std::string good = testkit::ReadFileBytes(chunk);
     ASSERT_TRUE(testkit::WriteFileBytes(chunk, good.substr(0, good.size() / 2)));

@@ -5,6 +5,7 @@
 #include "ScratchFolder.h"
 #include "StoreLayout.h"
 #include "StorePointer.h"
+#include "TestBytes.h"
 
 #include <cstring>
 #include <vector>
@@ -20,7 +21,7 @@ StoreError RebuildFromStore(const fs::path& store, const fs::path& target, chunk
     if (error != StoreError::Ok) return error;
     std::string bytes = ReadFileBytes(store / fs::u8path(pointer.manifestName));
     chunkstore::Manifest read;
-    error = chunkstore::ReadPinnedManifest(pointer, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), read);
+    error = chunkstore::ReadPinnedManifest(pointer, BytesOf(bytes), bytes.size(), read);
     if (error != StoreError::Ok) return error;
 
     chunkstore::InstallPlan plan = chunkstore::PlanInstall(read);
@@ -31,7 +32,7 @@ StoreError RebuildFromStore(const fs::path& store, const fs::path& target, chunk
     for (const chunkstore::PlannedChunk& planned : plan.chunks) {
         const chunkstore::ChunkInfo& info = read.chunks[planned.chunk];
         std::string stored = ReadFileBytes(store / fs::u8path(chunkstore::ChunkObjectName(info.id)));
-        error = decoder.Decode(info, reinterpret_cast<const uint8_t*>(stored.data()), stored.size(), raw);
+        error = decoder.Decode(info, BytesOf(stored), stored.size(), raw);
         if (error != StoreError::Ok) return error;
         for (const chunkstore::ChunkPlacement& placement : planned.placements) {
             std::memcpy(&files[placement.entry][placement.offset], raw.data(), raw.size());

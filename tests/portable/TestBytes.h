@@ -10,4 +10,7 @@ namespace testkit {
 std::string RandomBytes(size_t size, uint64_t seed);
 std::string TextLikeBytes(size_t size, uint64_t seed);
 
+// A string's bytes as the store's readers take them.
+inline const uint8_t* BytesOf(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
+
 }  // namespace testkit

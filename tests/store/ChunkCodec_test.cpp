@@ -32,13 +32,13 @@ ChunkInfo InfoOf(const std::string& raw, const std::string& stored) {
 std::string Encode(const std::string& raw) {
     ChunkEncoder encoder;
     std::string stored;
-    EXPECT_TRUE(encoder.Encode(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), stored));
+    EXPECT_TRUE(encoder.Encode(testkit::BytesOf(raw), raw.size(), stored));
     return stored;
 }
 
 StoreError Decode(const ChunkInfo& info, const std::string& stored, std::vector<uint8_t>& raw) {
     ChunkDecoder decoder;
-    return decoder.Decode(info, reinterpret_cast<const uint8_t*>(stored.data()), stored.size(), raw);
+    return decoder.Decode(info, testkit::BytesOf(stored), stored.size(), raw);
 }
 
 // A zstd frame of `raw` with a tag byte in front, as a hostile store could craft it.
@@ -78,47 +78,41 @@ TEST(ChunkCodec, DecoderRefusesChunksThatAreNotWhatTheManifestSays) {
     const std::string raw = testkit::TextLikeBytes(50000, 3);
     const std::string good = Encode(raw);
     const ChunkInfo info = InfoOf(raw, good);
-    const std::string longer = raw + "more";
-    const std::string bomb(chunkstore::kMaxChunkBytes, '\0');
-
-    auto withStored = [&](const std::string& stored) {
-        ChunkInfo changed = info;
-        changed.storedBytes = static_cast<uint32_t>(stored.size());
-        return changed;
-    };
     std::string flipped = good;
     flipped[flipped.size() / 2] ^= 0x40;
     std::string badTag = good;
     badTag[0] = '\x02';
-    std::string rawOfOther = '\0' + testkit::TextLikeBytes(50000, 4);
-    ChunkInfo smallBomb = InfoOf(raw, ZstdChunk(bomb));
-    smallBomb.rawBytes = 1000;
-    ChunkInfo tooLarge = info;
-    tooLarge.rawBytes = chunkstore::kMaxChunkBytes + 1;
 
+    // The manifest's entry is `info` with the stored size of the bytes
+    // fetched, unless a row declares other sizes.
     const struct {
         const char* name;
-        ChunkInfo info;
         std::string stored;
         StoreError expected;
+        uint32_t declaredRaw = 0;
+        uint32_t declaredStored = 0;
     } kCases[] = {
-        {"stored size differs", info, good.substr(0, good.size() - 1), StoreError::ChunkStoredSizeMismatch},
-        {"truncated frame", withStored(good.substr(0, good.size() - 1)), good.substr(0, good.size() - 1),
-         StoreError::ChunkBadEncoding},
-        {"bytes after the frame", withStored(good + "x"), good + "x", StoreError::ChunkBadEncoding},
-        {"two frames", withStored(good + good.substr(1)), good + good.substr(1), StoreError::ChunkBadEncoding},
-        {"unknown tag", info, badTag, StoreError::ChunkBadEncoding},
-        {"frame of more bytes", withStored(ZstdChunk(longer)), ZstdChunk(longer), StoreError::ChunkSizeMismatch},
-        {"decompression bomb", smallBomb, ZstdChunk(bomb), StoreError::ChunkSizeMismatch},
-        {"raw of another size", withStored('\0' + raw + "x"), '\0' + raw + "x", StoreError::ChunkSizeMismatch},
-        {"other content", withStored(rawOfOther), rawOfOther, StoreError::ChunkHashMismatch},
-        {"declared beyond the limit", tooLarge, good, StoreError::ChunkSizeOutOfBounds},
-        {"tag alone", withStored("\x01"), "\x01", StoreError::ChunkStoredSizeMismatch},
+        {"stored size differs", good.substr(0, good.size() - 1), StoreError::ChunkStoredSizeMismatch, 0,
+         info.storedBytes},
+        {"truncated frame", good.substr(0, good.size() - 1), StoreError::ChunkBadEncoding},
+        {"bytes after the frame", good + "x", StoreError::ChunkBadEncoding},
+        {"two frames", good + good.substr(1), StoreError::ChunkBadEncoding},
+        {"unknown tag", badTag, StoreError::ChunkBadEncoding},
+        {"frame of more bytes", ZstdChunk(raw + "more"), StoreError::ChunkSizeMismatch},
+        {"decompression bomb", ZstdChunk(std::string(chunkstore::kMaxChunkBytes, '\0')), StoreError::ChunkSizeMismatch,
+         1000},
+        {"raw of another size", '\0' + raw + "x", StoreError::ChunkSizeMismatch},
+        {"other content", '\0' + testkit::TextLikeBytes(50000, 4), StoreError::ChunkHashMismatch},
+        {"declared beyond the limit", good, StoreError::ChunkSizeOutOfBounds, chunkstore::kMaxChunkBytes + 1},
+        {"tag alone", "\x01", StoreError::ChunkStoredSizeMismatch},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
+        ChunkInfo declared = info;
+        if (c.declaredRaw != 0) declared.rawBytes = c.declaredRaw;
+        declared.storedBytes = c.declaredStored != 0 ? c.declaredStored : static_cast<uint32_t>(c.stored.size());
         std::vector<uint8_t> out;
-        EXPECT_EQ(c.expected, Decode(c.info, c.stored, out));
+        EXPECT_EQ(c.expected, Decode(declared, c.stored, out));
         EXPECT_LE(out.size(), chunkstore::kMaxChunkBytes);
     }
     // The frames carry no checksum of their own: a flipped byte may break
@@ -143,7 +137,6 @@ TEST(ChunkCodec, InstalledBytesAreReusedOnlyWhenTheyAreTheChunk) {
         {flipped, StoreError::ChunkHashMismatch},
     };
     for (const auto& c : kCases) {
-        EXPECT_EQ(c.expected, chunkstore::VerifyRawChunk(info, reinterpret_cast<const uint8_t*>(c.bytes.data()),
-                                                         c.bytes.size()));
+        EXPECT_EQ(c.expected, chunkstore::VerifyRawChunk(info, testkit::BytesOf(c.bytes), c.bytes.size()));
     }
 }

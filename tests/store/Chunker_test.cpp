@@ -19,7 +19,7 @@ std::vector<size_t> Cuts(const std::string& data, const Chunker& chunker = Chunk
     std::vector<size_t> cuts;
     size_t at = 0;
     while (at < data.size()) {
-        at += chunker.NextCut(reinterpret_cast<const uint8_t*>(data.data()) + at, data.size() - at);
+        at += chunker.NextCut(testkit::BytesOf(data) + at, data.size() - at);
         cuts.push_back(at);
     }
     return cuts;
@@ -84,7 +84,7 @@ TEST(Chunker, CutsDependOnlyOnTheNextMaxBytes) {
     std::vector<size_t> windowed;
     for (size_t at = 0; at < data.size();) {
         size_t window = std::min<size_t>(data.size() - at, chunker.MaxBytes());
-        at += chunker.NextCut(reinterpret_cast<const uint8_t*>(data.data()) + at, window);
+        at += chunker.NextCut(testkit::BytesOf(data) + at, window);
         windowed.push_back(at);
     }
     EXPECT_EQ(Cuts(data), windowed);

@@ -18,7 +18,6 @@ std::string Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
-
 }  // namespace
 
 TEST(Base64, StrictStandardAlphabetWithExactPadding) {

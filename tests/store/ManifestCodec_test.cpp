@@ -5,6 +5,8 @@
 #include "StoreLimits.h"
 
 #include "StoreErrorPrinter.h"
+#include "TestBytes.h"
+#include "TestChunks.h"
 
 #include <gtest/gtest.h>
 
@@ -87,20 +89,12 @@ RawManifest Valid() {
 }
 
 StoreError Decode(const std::string& bytes, chunkstore::Manifest& manifest) {
-    return chunkstore::DecodeManifest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), manifest);
+    return chunkstore::DecodeManifest(testkit::BytesOf(bytes), bytes.size(), manifest);
 }
 
 StoreError Decode(const std::string& bytes) {
     chunkstore::Manifest manifest;
     return Decode(bytes, manifest);
-}
-
-chunkstore::ChunkInfo Chunk(uint8_t idByte, uint32_t raw, uint32_t stored) {
-    chunkstore::ChunkInfo chunk;
-    chunk.id.fill(idByte);
-    chunk.rawBytes = raw;
-    chunk.storedBytes = stored;
-    return chunk;
 }
 
 }  // namespace
@@ -110,8 +104,8 @@ TEST(ManifestCodec, WriterFollowsTheDocumentedFormatAndReadsBack) {
     chunkstore::ManifestBuilder builder("1.0");
     builder.AddFolder("saves");
     builder.AddFile("data/empty", 0, {});
-    builder.AddFile("data/b.bin", 100, {Chunk(0xA1, 100, 50)});
-    builder.AddFile("a.txt", 300, {Chunk(0xA1, 100, 50), Chunk(0xB2, 200, 201)});
+    builder.AddFile("data/b.bin", 100, {testkit::ChunkWithId(0xA1, 100, 50)});
+    builder.AddFile("a.txt", 300, {testkit::ChunkWithId(0xA1, 100, 50), testkit::ChunkWithId(0xB2, 200, 201)});
     chunkstore::Manifest built = builder.Build();
     std::string bytes = chunkstore::EncodeManifest(built);
     EXPECT_EQ(Write(Valid()), bytes);

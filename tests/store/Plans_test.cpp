@@ -2,6 +2,7 @@
 #include "UpdatePlan.h"
 
 #include "ManifestBuilder.h"
+#include "TestChunks.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,6 @@ using chunkstore::Manifest;
 
 namespace {
 
-ChunkInfo Chunk(uint8_t idByte, uint32_t raw) {
-    ChunkInfo chunk;
-    chunk.id.fill(idByte);
-    chunk.rawBytes = raw;
-    chunk.storedBytes = raw / 2 + 1;
-    return chunk;
-}
-
 // Files as chunk letters: "game.exe" -> "AAB" is chunk A twice, then B.
 Manifest Make(const char* version, const std::vector<std::pair<std::string, std::string>>& files,
               const std::vector<std::string>& folders = {}) {
@@ -29,8 +22,9 @@ Manifest Make(const char* version, const std::vector<std::pair<std::string, std:
         std::vector<ChunkInfo> chunks;
         uint64_t size = 0;
         for (char letter : letters) {
-            chunks.push_back(Chunk(static_cast<uint8_t>(letter), 1000 + letter));
-            size += 1000 + letter;
+            uint32_t raw = 1000 + letter;
+            chunks.push_back(testkit::ChunkWithId(static_cast<uint8_t>(letter), raw, raw / 2 + 1));
+            size += raw;
         }
         builder.AddFile(path, size, chunks);
     }

@@ -4,6 +4,7 @@
 #include "ManifestBuilder.h"
 #include "ManifestCodec.h"
 #include "Sha256Hasher.h"
+#include "TestBytes.h"
 #include "TestKeys.h"
 
 #include "StoreErrorPrinter.h"
@@ -19,7 +20,6 @@ namespace {
 
 const char kHelloSha[] = "b94d27b9934d3e08a52e52d7da7dabfac484efe37a5380ee9088f7ace2efcde9";
 
-
 // latest.json around a payload given as JSON text (escaped here).
 std::string PointerWithPayload(const std::string& payload, const std::string& extra = "") {
     std::string escaped;
@@ -32,6 +32,14 @@ std::string Payload(const std::string& members) { return "{" + members + "}"; }
 const std::string kGoodMembers = "\"format\":1,\"version\":\"1.2.0\",\"manifest\":\"manifests/1.2.0-b94d27b9934d3e08"
                                  ".manifest\",\"size\":4096,\"sha256\":\"" + std::string(kHelloSha) + "\"";
 
+// The pointer a publisher writes around `payload`; it must read back.
+StorePointer Published(const std::string& payload, const std::string& signatureDer) {
+    StorePointer pointer;
+    EXPECT_EQ(StoreError::Ok,
+              chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signatureDer), pointer));
+    return pointer;
+}
+
 }  // namespace
 
 TEST(StorePointer, WrittenPointerReadsBackFieldForField) {
@@ -40,8 +48,7 @@ TEST(StorePointer, WrittenPointerReadsBackFieldForField) {
     std::string payload = chunkstore::MakePointerPayload("1.2.0", 4096, digest);
     EXPECT_EQ(testkeys::kSignedPayload, payload);
     for (std::string signature : {std::string(), testkeys::DerOf(testkeys::kPayloadSignatures[0])}) {
-        StorePointer pointer;
-        ASSERT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signature), pointer));
+        StorePointer pointer = Published(payload, signature);
         EXPECT_EQ("1.2.0", pointer.version);
         EXPECT_EQ("manifests/1.2.0-b94d27b9934d3e08.manifest", pointer.manifestName);
         EXPECT_EQ(4096u, pointer.manifestBytes);
@@ -57,27 +64,27 @@ TEST(StorePointer, HostilePointersEndInTheirRefusal) {
         members.replace(members.find(from), from.size(), to);
         return PointerWithPayload(Payload(members));
     };
+    const std::string goodPayload = Payload(kGoodMembers);
+    auto goodWith = [&](const std::string& extra) { return PointerWithPayload(goodPayload, extra); };
+    const std::string good = goodWith("");
     const struct {
         const char* name;
         std::string text;
         StoreError expected;
     } kCases[] = {
-        {"good", PointerWithPayload(Payload(kGoodMembers)), StoreError::Ok},
+        {"good", good, StoreError::Ok},
         {"not JSON", "latest", StoreError::PointerNotJson},
         {"array", "[]", StoreError::PointerNotJson},
-        {"text after the object", PointerWithPayload(Payload(kGoodMembers)) + "x", StoreError::PointerNotJson},
-        {"too large", std::string(70000, ' ') + PointerWithPayload(Payload(kGoodMembers)), StoreError::PointerTooLarge},
+        {"text after the object", good + "x", StoreError::PointerNotJson},
+        {"too large", std::string(70000, ' ') + good, StoreError::PointerTooLarge},
         {"no payload", "{\"signature\": \"MEUC\"}", StoreError::PointerBadField},
         {"payload not a string", "{\"payload\": {}}", StoreError::PointerBadField},
-        {"unknown member", PointerWithPayload(Payload(kGoodMembers), ", \"mirror\": \"x\""), StoreError::PointerBadField},
-        {"payload twice", PointerWithPayload(Payload(kGoodMembers), ", \"payload\": \"{}\""), StoreError::PointerBadField},
-        {"signature not base64", PointerWithPayload(Payload(kGoodMembers), ", \"signature\": \"M E\""),
-         StoreError::SignatureMalformed},
-        {"signature empty", PointerWithPayload(Payload(kGoodMembers), ", \"signature\": \"\""),
-         StoreError::SignatureMalformed},
+        {"unknown member", goodWith(", \"mirror\": \"x\""), StoreError::PointerBadField},
+        {"payload twice", goodWith(", \"payload\": \"{}\""), StoreError::PointerBadField},
+        {"signature not base64", goodWith(", \"signature\": \"M E\""), StoreError::SignatureMalformed},
+        {"signature empty", goodWith(", \"signature\": \"\""), StoreError::SignatureMalformed},
         {"payload not JSON", PointerWithPayload("version 1.2.0"), StoreError::PointerNotJson},
-        {"payload with a control character", PointerWithPayload(Payload(kGoodMembers) + "\\n"),
-         StoreError::PointerNotJson},
+        {"payload with a control character", PointerWithPayload(goodPayload + "\\n"), StoreError::PointerNotJson},
         {"payload member missing", payloadWith(",\"size\":4096", ""), StoreError::PointerBadField},
         {"payload member unknown", payloadWith("\"format\":1", "\"format\":1,\"expires\":0"), StoreError::PointerBadField},
         {"payload member twice", payloadWith("\"format\":1", "\"format\":1,\"format\":1"), StoreError::PointerBadField},
@@ -111,13 +118,9 @@ TEST(StorePointer, HostilePointersEndInTheirRefusal) {
 // Signatures OpenSSL made, checked by this platform's verifier (CNG in the
 // Windows builds).
 TEST(StorePointer, SignatureHoldsOnlyForItsPayloadAndKey) {
-    auto pointerOf = [](const std::string& payload, const std::string& signatureDer) {
-        StorePointer pointer;
-        EXPECT_EQ(StoreError::Ok,
-                  chunkstore::DecodePointerFile(chunkstore::EncodePointerFile(payload, signatureDer), pointer));
-        return pointer;
-    };
     const std::string payload = testkeys::kSignedPayload;
+    const std::string paddedS = testkeys::DerOf(testkeys::kPayloadSignatures[0]);
+    const StorePointer signedPointer = Published(payload, paddedS);
     std::string tampered = payload;
     tampered.replace(tampered.find("4096"), 4, "4097");
     std::string longForm = testkeys::DerOf(testkeys::kPayloadSignatures[1]);
@@ -128,33 +131,28 @@ TEST(StorePointer, SignatureHoldsOnlyForItsPayloadAndKey) {
     const struct {
         const char* name;
         StorePointer pointer;
-        std::string key;
         StoreError expected;
+        std::string key = testkeys::kPublicKey;
     } kCases[] = {
-        {"signature with a padded s", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
+        {"signature with a padded s", signedPointer, StoreError::Ok},
+        {"signature of full-length r and s", Published(payload, testkeys::DerOf(testkeys::kPayloadSignatures[1])),
          StoreError::Ok},
-        {"signature of full-length r and s", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[1])),
-         testkeys::kPublicKey, StoreError::Ok},
-        {"signature with a short r", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[2])), testkeys::kPublicKey,
+        {"signature with a short r", Published(payload, testkeys::DerOf(testkeys::kPayloadSignatures[2])),
          StoreError::Ok},
-        {"another publisher's key", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
-         testkeys::kOtherPublicKey, StoreError::SignatureMismatch},
-        {"tampered payload", pointerOf(tampered, testkeys::DerOf(testkeys::kPayloadSignatures[0])), testkeys::kPublicKey,
-         StoreError::SignatureMismatch},
-        {"unsigned", pointerOf(payload, ""), testkeys::kPublicKey, StoreError::PointerUnsigned},
-        {"signature not DER", pointerOf(payload, longForm), testkeys::kPublicKey, StoreError::SignatureMalformed},
-        {"key not base64", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])), "not a key",
-         StoreError::PublisherKeyInvalid},
-        {"key of another shape", pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
-         chunkstore::Base64Encode(testkeys::DerOf(testkeys::kPublicKey).substr(0, 60)), StoreError::PublisherKeyInvalid},
+        {"another publisher's key", signedPointer, StoreError::SignatureMismatch, testkeys::kOtherPublicKey},
+        {"tampered payload", Published(tampered, paddedS), StoreError::SignatureMismatch},
+        {"unsigned", Published(payload, ""), StoreError::PointerUnsigned},
+        {"signature not DER", Published(payload, longForm), StoreError::SignatureMalformed},
+        {"key not base64", signedPointer, StoreError::PublisherKeyInvalid, "not a key"},
+        {"key of another shape", signedPointer, StoreError::PublisherKeyInvalid,
+         chunkstore::Base64Encode(testkeys::DerOf(testkeys::kPublicKey).substr(0, 60))},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.expected, chunkstore::VerifyPointerSignature(c.pointer, c.key));
     }
     // A point off the curve never verifies, whichever step notices.
-    EXPECT_NE(StoreError::Ok, chunkstore::VerifyPointerSignature(pointerOf(payload, testkeys::DerOf(testkeys::kPayloadSignatures[0])),
-                                                                 chunkstore::Base64Encode(offCurveKey)));
+    EXPECT_NE(StoreError::Ok, chunkstore::VerifyPointerSignature(signedPointer, chunkstore::Base64Encode(offCurveKey)));
 }
 
 TEST(StorePointer, NoRollbackBelowTheInstalledVersion) {
@@ -175,40 +173,31 @@ TEST(StorePointer, NoRollbackBelowTheInstalledVersion) {
 }
 
 TEST(StorePointer, ManifestMustBeTheOneThePointerPins) {
-    auto encode = [](const char* version) {
-        chunkstore::ManifestBuilder builder(version);
-        builder.AddFolder("saves");
-        return chunkstore::EncodeManifest(builder.Build());
-    };
-    const std::string bytes = encode("2.0");
+    chunkstore::ManifestBuilder builder("2.0");
+    builder.AddFolder("saves");
+    const std::string bytes = chunkstore::EncodeManifest(builder.Build());
     chunkstore::Digest digest;
     ASSERT_TRUE(chunkstore::Sha256Of(bytes.data(), bytes.size(), digest));
-    auto pointerFor = [&](const char* version, uint64_t size) {
-        StorePointer pointer;
-        EXPECT_EQ(StoreError::Ok, chunkstore::DecodePointerFile(
-                                      chunkstore::EncodePointerFile(chunkstore::MakePointerPayload(version, size, digest), ""),
-                                      pointer));
-        return pointer;
-    };
     std::string flipped = bytes;
     flipped.back() ^= 1;
-    const std::string other = encode("2.0.1");
+    // Each pointer pins the size and digest of `bytes`.
     const struct {
         const char* name;
-        StorePointer pointer;
+        const char* pointerVersion;
         std::string bytes;
         StoreError expected;
     } kCases[] = {
-        {"pinned", pointerFor("2.0", bytes.size()), bytes, StoreError::Ok},
-        {"shorter", pointerFor("2.0", bytes.size()), bytes.substr(1), StoreError::ManifestSizeMismatch},
-        {"other bytes", pointerFor("2.0", bytes.size()), flipped, StoreError::ManifestHashMismatch},
-        {"other version", pointerFor("2.0.0", bytes.size()), bytes, StoreError::ManifestVersionMismatch},
+        {"pinned", "2.0", bytes, StoreError::Ok},
+        {"shorter", "2.0", bytes.substr(1), StoreError::ManifestSizeMismatch},
+        {"other bytes", "2.0", flipped, StoreError::ManifestHashMismatch},
+        {"other version", "2.0.0", bytes, StoreError::ManifestVersionMismatch},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
+        StorePointer pointer = Published(chunkstore::MakePointerPayload(c.pointerVersion, bytes.size(), digest), "");
         chunkstore::Manifest manifest;
-        EXPECT_EQ(c.expected, chunkstore::ReadPinnedManifest(c.pointer, reinterpret_cast<const uint8_t*>(c.bytes.data()),
-                                                             c.bytes.size(), manifest));
+        EXPECT_EQ(c.expected,
+                  chunkstore::ReadPinnedManifest(pointer, testkit::BytesOf(c.bytes), c.bytes.size(), manifest));
         EXPECT_EQ(c.expected == StoreError::Ok ? "2.0" : "", manifest.version);
     }
 }

@@ -27,9 +27,10 @@ TEST(Version, OrderIsNumericPartByPart) {
         {"1.9", "1.10", -1},     {"2", "1.99.99", 1},        {"1.2", "1.2.1", -1},
         {"0.0.1", "0", 1},       {"999999999", "1000", 1},   {"3.1.4", "3.1.40", -1},
     };
+    auto order = [](const char* a, const char* b) { return (CompareVersions(a, b) > 0) - (CompareVersions(a, b) < 0); };
     for (const auto& c : kCases) {
         SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
-        EXPECT_EQ(c.order, CompareVersions(c.a, c.b) < 0 ? -1 : CompareVersions(c.a, c.b) > 0 ? 1 : 0);
-        EXPECT_EQ(-c.order, CompareVersions(c.b, c.a) < 0 ? -1 : CompareVersions(c.b, c.a) > 0 ? 1 : 0);
+        EXPECT_EQ(c.order, order(c.a, c.b));
+        EXPECT_EQ(-c.order, order(c.b, c.a));
     }
 }

@@ -20,7 +20,6 @@ game. A summary closes.
 EXE is the launcher built for the local collector (<tree>/e2e/bin).
 """
 import argparse
-import json
 import os
 import shutil
 import sys
@@ -32,6 +31,7 @@ root = os.path.abspath(os.path.join(here, "..", ".."))
 sys.path.insert(0, os.path.join(root, "tests", "harness"))
 import chunk_store  # noqa: E402
 import file_tree  # noqa: E402
+import transfer_faults  # noqa: E402
 import game_package  # noqa: E402
 from e2e import StandaloneKit, wait_until  # noqa: E402
 
@@ -156,18 +156,6 @@ class StoreRun(Shots):
         return code, program.output()
 
 
-def most_at_once(log_path):
-    """The most transfers of the static server's log that overlapped."""
-    with open(log_path, encoding="utf-8") as f:
-        entries = [json.loads(line) for line in f]
-    edges = sorted([(e["start"], 1) for e in entries] + [(e["end"], -1) for e in entries])
-    most = current = 0
-    for _, step in edges:
-        current += step
-        most = max(most, current)
-    return most, sum(e["sent"] for e in entries)
-
-
 def game_record(folder):
     path = os.path.join(os.path.dirname(folder.game_file(START_PATH)), "DemoGame-started.txt")
     if not wait_until(lambda: os.path.exists(path), 10):
@@ -262,7 +250,8 @@ def main():
         third_code, _ = third.run()
         third_record = game_record(store_folder)
         third_events = play_events(endpoint.log_path)[len(events) + len(second_events):]
-        at_once, fetched = most_at_once(transfers)
+        entries = transfer_faults.read_transfers(transfers)
+        at_once, fetched = transfer_faults.most_at_once(entries), sum(e["sent"] for e in entries)
         print(f"fetched {fetched} bytes of a store of {store_size}, over {at_once} connections at once")
 
         print_summary([("first run", code, record, events), ("second run", second_code, second_record, second_events),
