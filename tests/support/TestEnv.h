@@ -15,6 +15,8 @@ std::wstring BuildDir();
 std::wstring MakeTempSubdir(const std::wstring& name);
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// Unpaired surrogates become replacement characters.
+std::string Utf8(const std::wstring& text);
 // "" when the file cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 

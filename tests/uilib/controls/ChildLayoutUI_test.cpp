@@ -4,16 +4,14 @@
 #include "LayoutBuilder.h"
 #include "OptionUI.h"
 #include "PaintManagerUI.h"
+#include "ResourcePathScope.h"
 #include "TestEnv.h"
 #include "UiControlTestHelpers.h"
-#include "UiResourceLocation.h"
 #include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 using namespace Orvel;
 using controltest::RectText;
@@ -23,12 +21,6 @@ namespace {
 // Sub-skins are looked up in this test's data folder.
 class ChildLayoutTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const std::wstring folder = testenv::SourceDir() + L"\\tests\\uilib\\controls\\data\\";
-        UiResourceLocation::SetResourcePath(folder.c_str());
-    }
-    void TearDown() override { UiResourceLocation::SetResourcePath(L""); }
-
     // The window's skin: a child layout of the given file below a plain layout.
     CChildLayoutUI* Attach(const wchar_t* file) {
         const std::wstring skin = std::wstring(L"<Window><VerticalLayout><ChildLayout name=\"child\" xmlfile=\"") +
@@ -40,6 +32,7 @@ protected:
         return static_cast<CChildLayoutUI*>(window.Manager().ControlByName(L"child"));
     }
 
+    const ResourcePathScope data{testenv::SourceDir() + L"\\tests\\uilib\\controls\\data\\"};
     UiTestWindow window{200, 120};
 };
 
@@ -106,13 +99,13 @@ std::wstring PageWith(const std::wstring& file) {
 // A sub-skin is input too: one that holds itself, directly or through other
 // documents, or that nests without end, stops at the builder's limits.
 TEST_F(ChildLayoutTest, SubSkinsThatHoldThemselvesOrNestWithoutEndStop) {
-    std::vector<std::pair<std::wstring, std::wstring>> chain;
+    ResourcePathScope::Files chain;
     for (int i = 0; i < 20; ++i) {
         chain.push_back({L"c" + std::to_wstring(i) + L".xml", PageWith(L"c" + std::to_wstring(i + 1) + L".xml")});
     }
     const struct {
         const char* what;
-        std::vector<std::pair<std::wstring, std::wstring>> files;  // the first one is the window's child layout's
+        ResourcePathScope::Files files;  // the first one is the window's child layout's
         int pages;
     } cases[] = {
         {"itself", {{L"self.xml", PageWith(L"self.xml")}}, 1},
@@ -127,12 +120,7 @@ TEST_F(ChildLayoutTest, SubSkinsThatHoldThemselvesOrNestWithoutEndStop) {
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(item.what);
-        const std::wstring folder = testenv::MakeTempSubdir(L"nesting") + L"\\";
-        for (const auto& file : item.files) {
-            const std::string bytes(file.second.begin(), file.second.end());
-            ASSERT_TRUE(testenv::WriteFileBytes(folder + file.first, bytes));
-        }
-        UiResourceLocation::SetResourcePath(folder.c_str());
+        const ResourcePathScope folder(L"nesting", item.files);
         CChildLayoutUI* child = Attach(item.files.front().first.c_str());
         ASSERT_NE(nullptr, child);
         EXPECT_EQ(item.pages, CountNamed(window.Manager().Root(), L"page"));

@@ -7,11 +7,11 @@
 #include "LayoutBuilder.h"
 #include "PaintManagerUI.h"
 #include "ProgressUI.h"
+#include "ResourcePathScope.h"
 #include "TestEnv.h"
 #include "UiFontInfo.h"
 #include "UiImageInfo.h"
 #include "UiInterfaces.h"
-#include "UiResourceLocation.h"
 #include "UiTestWindow.h"
 #include "UiTextRegistry.h"
 #include "VerticalLayoutUI.h"
@@ -71,29 +71,6 @@ protected:
     UiTestWindow window{200, 120};
     std::unique_ptr<CControlUI> root;
 };
-
-class ResourcePathScope {
-public:
-    explicit ResourcePathScope(const std::wstring& path) { UiResourceLocation::SetResourcePath(path.c_str()); }
-    ~ResourcePathScope() { UiResourceLocation::SetResourcePath(L""); }
-};
-
-std::string Utf8(const std::wstring& text) {
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
-    return utf8;
-}
-
-// A fresh folder holding the files, as the resource path.
-std::wstring SkinFolder(const wchar_t* name, const std::vector<std::pair<std::wstring, std::wstring>>& files) {
-    const std::wstring folder = testenv::MakeTempSubdir(name) + L"\\";
-    for (const auto& file : files) {
-        EXPECT_TRUE(testenv::WriteFileBytes(folder + file.first, Utf8(file.second)));
-    }
-    return folder;
-}
 
 int Children(CControlUI* control) {
     auto* container = static_cast<IContainerUI*>(control->CastTo(L"IContainer"));
@@ -238,7 +215,7 @@ TEST_F(LayoutBuilderTest, ImagesStylesAndDefaultListsReachTheManager) {
 
 // A name registered as a skin stands for its file or its markup text.
 TEST_F(LayoutBuilderTest, SkinNamesStandForTheirFilesOrTexts) {
-    ResourcePathScope scope(SkinFolder(L"named", {{L"named.xml", L"<Window><Label name=\"from file\"/></Window>"}}));
+    ResourcePathScope scope(L"named", {{L"named.xml", L"<Window><Label name=\"from file\"/></Window>"}});
     CUiTextRegistry::Instance().SetSkinFile(L"builder file skin", L"named.xml");
     CUiTextRegistry::Instance().SetSkinFile(L"builder text skin", L"<Window><Button name=\"from text\"/></Window>");
     EXPECT_EQ(L"from file", std::wstring(Build(L"builder file skin")->Name().Data()));
@@ -328,7 +305,7 @@ TEST_F(LayoutBuilderTest, IncludeCyclesChainsAndCountsStop) {
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(item.what)));
-        ResourcePathScope scope(SkinFolder(L"includes", item.files));
+        ResourcePathScope scope(L"includes", item.files);
         CLayoutBuilder builder;
         root.reset(builder.Build(item.files.front().first.c_str(), nullptr, nullptr, &manager()));
         ASSERT_NE(nullptr, root);
@@ -336,7 +313,7 @@ TEST_F(LayoutBuilderTest, IncludeCyclesChainsAndCountsStop) {
         EXPECT_EQ(item.leftOut, builder.LeftOutCount());
     }
 
-    ResourcePathScope scope(SkinFolder(L"many", {{L"one.xml", L"<Window><Label/></Window>"}}));
+    ResourcePathScope scope(L"many", {{L"one.xml", L"<Window><Label/></Window>"}});
     CLayoutBuilder builder;
     root.reset(builder.Build(L"<Window><VerticalLayout><Include source=\"one.xml\" count=\"2000000000\"/>"
                              L"</VerticalLayout></Window>",
@@ -488,7 +465,7 @@ TEST_F(LayoutBuilderTest, IncludesUnderTheRootGiveTheRootOrNothing) {
         {"before a control", L"<Window><Include source=\"one.xml\"/><Counted name=\"second\"/></Window>", L"one", 1},
         {"of nothing", L"<Window><Include source=\"missing.xml\"/></Window>", nullptr, 0},
     };
-    ResourcePathScope scope(SkinFolder(L"rooted", {{L"one.xml", L"<Window><Counted name=\"one\"/></Window>"}}));
+    ResourcePathScope scope(L"rooted", {{L"one.xml", L"<Window><Counted name=\"one\"/></Window>"}});
     for (const auto& item : cases) {
         SCOPED_TRACE(item.what);
         Counting callback;

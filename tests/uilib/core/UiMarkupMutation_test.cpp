@@ -1,9 +1,9 @@
 #include "ControlUI.h"
 #include "LayoutBuilder.h"
 #include "PaintManagerUI.h"
+#include "ResourcePathScope.h"
 #include "UiMarkup.h"
 #include "UiMarkupTestHelpers.h"
-#include "UiResourceLocation.h"
 #include "UiTestWindow.h"
 
 #include <gtest/gtest.h>
@@ -175,7 +175,7 @@ TEST(UiMarkupMutationTest, MutatedSkinBytesInEveryEncoding) {
     MutationRun run(skin);
     for (int i = 0; i < 1500 && run.failures() < 10; ++i) {
         std::wstring text = run.Mutate();
-        std::string utf8 = markuptest::WideToUtf8(text);
+        std::string utf8 = testenv::Utf8(text);
         // Cut anywhere, even inside a multi-byte sequence or a UTF-16 pair.
         utf8.resize(static_cast<size_t>(run.Below(static_cast<int>(utf8.size()) + 1)));
         run.CheckBytes(utf8, MarkupEncoding::Utf8);
@@ -281,8 +281,7 @@ const wchar_t* const kReferences[] = {
 // each other build into a real window, their child layouts too, within the
 // builder's limits: no stack overflow, no hang.
 TEST(UiMarkupMutationTest, MutatedSubSkinsAndStylesBuildIntoARealWindow) {
-    const std::wstring folder = testenv::MakeTempSubdir(L"subskins") + L"\\";
-    UiResourceLocation::SetResourcePath(folder.c_str());
+    const ResourcePathScope folder(L"subskins", {});
     UiTestWindow window{300, 200};
     window.Show();
     std::mt19937 random(kSeed);
@@ -299,7 +298,7 @@ TEST(UiMarkupMutationTest, MutatedSubSkinsAndStylesBuildIntoARealWindow) {
                 at = below(4) != 0 && tagEnd != std::wstring::npos ? tagEnd + 1 : at;
                 text.insert(at, kReferences[below(sizeof(kReferences) / sizeof(kReferences[0]))]);
             }
-            ASSERT_TRUE(testenv::WriteFileBytes(folder + kSubSkinNames[file], markuptest::WideToUtf8(text)));
+            ASSERT_TRUE(testenv::WriteFileBytes(folder.Path() + kSubSkinNames[file], testenv::Utf8(text)));
         }
         CLayoutBuilder builder;
         CControlUI* root = builder.Build(kSubSkinNames[below(3)], nullptr, nullptr, &window.Manager());
@@ -312,6 +311,5 @@ TEST(UiMarkupMutationTest, MutatedSubSkinsAndStylesBuildIntoARealWindow) {
             UiTestWindow::PumpPending();
         }
     }
-    UiResourceLocation::SetResourcePath(L"");
     EXPECT_GT(built, 30);
 }

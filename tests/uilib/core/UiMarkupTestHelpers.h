@@ -52,15 +52,6 @@ inline std::wstring Utf8ToWide(const std::string& text) {
     return wide;
 }
 
-// Unpaired surrogates become replacement characters.
-inline std::string WideToUtf8(const std::wstring& text) {
-    int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
-    return utf8;
-}
-
 // With the byte-order mark.
 inline std::string ToUtf16Bytes(const std::wstring& text, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";

@@ -1,6 +1,6 @@
+#include "ResourcePathScope.h"
 #include "UiMarkup.h"
 #include "UiMarkupTestHelpers.h"
-#include "UiResourceLocation.h"
 
 #include "TestEnv.h"
 
@@ -26,13 +26,6 @@ int CountElements(const CUiMarkupNode& first) {
     }
     return count;
 }
-
-// The test's own folder, as the resource path prefix.
-class ResourcePathScope {
-public:
-    explicit ResourcePathScope(const std::wstring& path) { UiResourceLocation::SetResourcePath(path.c_str()); }
-    ~ResourcePathScope() { UiResourceLocation::SetResourcePath(L""); }
-};
 
 }  // namespace
 
